@@ -1,0 +1,22 @@
+# Vacater: build, test and demo on Linux, for Windows, under Wine.
+.PHONY: all deps build test demo bench clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+build: deps
+	@scripts/build.sh
+
+test: build
+	@scripts/run-tests.sh
+
+demo: build
+	@scripts/demo.sh
+
+bench: build
+	@scripts/run-bench.sh
+
+clean:
+	rm -rf build

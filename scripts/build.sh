@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Configures (once) and builds both Windows targets: x64 (run and tested) and x86 (built).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+top=$PWD
+jobs=${JOBS:-2}
+for target in x64 x86; do
+  case $target in
+    x64) tc=cmake/mingw-x86_64.cmake ;;
+    x86) tc=cmake/mingw-i686.cmake ;;
+  esac
+  dir=build/$target
+  if [ ! -f "$dir/CMakeCache.txt" ]; then
+    cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$top/$tc" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  fi
+  echo "== building $target"
+  cmake --build "$dir" -j "$jobs" -- --no-print-directory | grep -v -E '^\[ *[0-9]+%\] (Building|Linking)' || true
+  [ "${PIPESTATUS[0]}" -eq 0 ] || { echo "build of $target failed"; exit 1; }
+done

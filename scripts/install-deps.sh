@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that the build, the tests and the demo need, when missing.
+set -euo pipefail
+
+packages=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 wine xvfb xauth x11-apps
+          imagemagick googletest cmake make)
+need=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || need+=("$p")
+done
+[ ${#need[@]} -eq 0 ] && exit 0
+
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+echo "Installing: ${need[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null

@@ -1,0 +1,18 @@
+# Sourced: a private Wine prefix per build tree, with a persistent wineserver whose
+# standard streams are detached (otherwise ctest waits for Wine's background services).
+# Call wine_up to start, wine_down to stop.
+ZV_BUILD=${ZV_BUILD:-$PWD/build/x64}
+export WINEPREFIX=$ZV_BUILD/wineprefix
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export WINEARCH=win64
+
+wine_up() {
+  mkdir -p "$WINEPREFIX"
+  wineserver -p </dev/null >/dev/null 2>&1 || true
+  wine wineboot -i </dev/null >/dev/null 2>&1 || true
+}
+wine_down() {
+  wineserver -k </dev/null >/dev/null 2>&1 || true
+  wineserver -w </dev/null >/dev/null 2>&1 || true
+}
