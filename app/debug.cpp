@@ -1,0 +1,82 @@
+#include "debug.h"
+#include <zvcrypt/Log.h>
+#include <windows.h>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+
+namespace {
+
+const size_t TRACE_BUFFER = 40960;
+const size_t TRACE_WBUFFER = 20480;
+
+// The text reaches the logger only as the argument of "%s", so '%' in it stays literal.
+void WriteTrace(int level, const char* text)
+{
+    if (level == 1)
+        zvLogWrite(__FILE__, __LINE__, LOGMASK_TRACE, "   %s\n", text);
+    else if (level == 2)
+        zvLogWrite(__FILE__, __LINE__, LOGMASK_TRACE, "      %s\n", text);
+    else
+        zvLogWrite(__FILE__, __LINE__, LOGMASK_TRACE, "%s\n", text);
+}
+
+} // namespace
+
+void DebugTrace(int level, const char* format, ...)
+{
+    char buffer[TRACE_BUFFER];
+    buffer[0] = '\0';
+    if (format) {
+        va_list ap;
+        va_start(ap, format);
+        vsnprintf(buffer, TRACE_BUFFER, format, ap);
+        va_end(ap);
+    }
+    buffer[TRACE_BUFFER - 1] = '\0';
+    WriteTrace(level, buffer);
+}
+
+void DebugTraceW(int level, const wchar_t* format, ...)
+{
+    wchar_t wide[TRACE_WBUFFER];
+    wide[0] = L'\0';
+    if (format) {
+        va_list ap;
+        va_start(ap, format);
+        int n = _vsnwprintf(wide, TRACE_WBUFFER - 1, format, ap);
+        va_end(ap);
+        if (n < 0 || static_cast<size_t>(n) >= TRACE_WBUFFER - 1) wide[TRACE_WBUFFER - 1] = L'\0';
+    }
+    char buffer[TRACE_BUFFER];
+    buffer[0] = '\0';
+    // Converts character by character, so a character the code page cannot represent
+    // ends the text there and what came before it is kept.
+    size_t used = 0;
+    char mb[16];
+    for (const wchar_t* p = wide; *p; ++p) {
+        int n = wctomb(mb, *p);
+        if (n < 0 || used + static_cast<size_t>(n) > TRACE_BUFFER - 1) break;
+        memcpy(buffer + used, mb, static_cast<size_t>(n));
+        used += static_cast<size_t>(n);
+    }
+    buffer[used] = '\0';
+    WriteTrace(level, buffer);
+}
+
+CScopeTrace::CScopeTrace(const char* file, int line)
+    : m_file(file), m_line(line)
+{
+    CString text;
+    text.Format("cs  %s %d", static_cast<const char*>(m_file), m_line);
+    OutputDebugStringA(text);
+}
+
+CScopeTrace::~CScopeTrace()
+{
+    CString text;
+    text.Format("ds  %s %d", static_cast<const char*>(m_file), m_line);
+    OutputDebugStringA(text);
+}
