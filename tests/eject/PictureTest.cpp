@@ -2,7 +2,6 @@
 #include "EjectSupport.h"
 #include <Splash.h>
 #include <gtest/gtest.h>
-#include <psapi.h>
 
 using namespace ejecttest;
 
@@ -13,12 +12,20 @@ const COLORREF YELLOW = RGB(0xF2, 0xC5, 0x00);
 const COLORREF GREEN = RGB(0x2E, 0x7D, 0x32);
 const COLORREF WHITE = RGB(0xFF, 0xFF, 0xFF);
 
-SIZE_T PrivateBytes()
+// Committed private memory of the process, region by region (Wine's process counters do
+// not follow heap blocks closely enough).
+unsigned long long PrivateBytes()
 {
-    PROCESS_MEMORY_COUNTERS_EX pmc = {};
-    pmc.cb = sizeof pmc;
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc);
-    return pmc.PrivateUsage;
+    unsigned long long total = 0;
+    MEMORY_BASIC_INFORMATION mbi;
+    const char* p = nullptr;
+    while (VirtualQuery(p, &mbi, sizeof mbi) == sizeof mbi) {
+        if (mbi.State == MEM_COMMIT && mbi.Type == MEM_PRIVATE) total += mbi.RegionSize;
+        const char* next = static_cast<const char*>(mbi.BaseAddress) + mbi.RegionSize;
+        if (next <= p) break;
+        p = next;
+    }
+    return total;
 }
 
 } // namespace
@@ -86,12 +93,13 @@ TEST(LoadPictureFile, LeaksNeitherMemoryNorGdiObjects)
     };
     loadAll(5);  // first-use allocations of the picture loader
     DWORD gdiBefore = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    SIZE_T before = PrivateBytes();
+    unsigned long long before = PrivateBytes();
     loadAll(30);
-    SIZE_T after = PrivateBytes();
+    unsigned long long after = PrivateBytes();
     DWORD gdiAfter = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
     // 30 leaked blocks would be 30 x (3.6 + 4) MB.
-    EXPECT_LT(after, before + 64 * 1024 * 1024) << before << " -> " << after;
+    EXPECT_LT(after, before + 64ull * 1024 * 1024) << before << " -> " << after;
+    // Where the count is known (Windows; Wine reports 0): no GDI object is left behind.
     if (gdiBefore != 0) {
         EXPECT_LE(gdiAfter, gdiBefore + 2);
     }

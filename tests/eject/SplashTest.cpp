@@ -12,6 +12,12 @@ const COLORREF YELLOW = RGB(0xF2, 0xC5, 0x00);
 
 bool IsGone(HBITMAP h) { return GetObjectType(h) == 0; }
 
+// EJECT_SPLASH_HOLD_MS keeps a splash on screen for a while, to take a screenshot of it.
+void HoldForScreenshot()
+{
+    if (const char* ms = getenv("EJECT_SPLASH_HOLD_MS")) PumpFor(static_cast<DWORD>(atoi(ms)));
+}
+
 class SplashWindow : public ::testing::Test {
 protected:
     void SetUp() override { CSplashWnd::EnableSplashScreen(TRUE); }
@@ -60,7 +66,7 @@ TEST_F(SplashWindow, PictureOfOuterSizeCentredOnTheWorkArea)
     EXPECT_TRUE(SimilarColour(BLUE, corner, 8)) << std::hex << corner;
     EXPECT_TRUE(SimilarColour(YELLOW, middle, 8)) << std::hex << middle;
 
-    if (getenv("EJECT_SPLASH_HOLD_MS")) PumpFor(static_cast<DWORD>(atoi(getenv("EJECT_SPLASH_HOLD_MS"))));
+    HoldForScreenshot();
 
     CSplashWnd::HideSplashScreen(pSplash);
     EXPECT_FALSE(IsWindow(s.hWnd));
@@ -82,6 +88,7 @@ TEST_F(SplashWindow, CaptionBarCarriesTheText)
     EXPECT_EQ(300, s.window.bottom - s.window.top);
     EXPECT_LT(s.client.bottom, 300);
     EXPECT_LT(s.client.right, 400);
+    HoldForScreenshot();
     CSplashWnd::HideSplashScreen(pSplash);
     EXPECT_FALSE(IsWindow(s.hWnd));
 }
