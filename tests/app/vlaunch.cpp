@@ -1,8 +1,11 @@
-// Starts the command line that follows its own name verbatim with CreateProcessA, as the
-// package's launcher starts Vacater, and waits for it. Usage: vlaunch.exe <command line>
+// Starts a command line verbatim with CreateProcessA, as the package's launcher starts
+// Vacater, and waits for it. Usage: vlaunch.exe <command line>, or vlaunch.exe @FILE with
+// the command line as the file's first line (wine quotes arguments that hold blanks, so
+// the file is the way to hand over quotes and blanks unchanged).
 #include <windows.h>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
@@ -16,6 +19,17 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     }
     while (*p == ' ') ++p;
     if (!*p) return 2;
+    std::string fromFile;
+    if (*p == '@') {
+        FILE* f = fopen(p + 1, "rb");
+        if (!f) return 3;
+        char line[4096] = "";
+        if (!fgets(line, sizeof line, f)) line[0] = '\0';
+        fclose(f);
+        fromFile = line;
+        while (!fromFile.empty() && (fromFile.back() == '\n' || fromFile.back() == '\r')) fromFile.pop_back();
+        p = &fromFile[0];
+    }
 
     // The working directory is the started program's folder.
     char folder[MAX_PATH * 2] = "";
