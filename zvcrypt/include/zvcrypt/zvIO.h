@@ -4,7 +4,8 @@
 
 namespace zvcrypt {
 
-struct zvIO {
+class zvIO {
+public:
     // Origins of seek.
     enum { SEEK_FROM_START = 0, SEEK_FROM_CURRENT = 1, SEEK_FROM_END = 2 };
     // Open modes of open.
