@@ -421,6 +421,7 @@ TEST(BlobNumber, HostOrderIsStoredAsInMemory)
     EXPECT_EQ((std::vector<unsigned char>{4, 3, 2, 1}), contents(b));  // x86 is little-endian
     EXPECT_EQ(BLOB_HOST_LONG, b.getFormat());
     EXPECT_EQ(0x01020304u, b.toULong());
+    EXPECT_STREQ("16909060", b.getString());
     b.setFormat(BLOB_NETWORK_LONG);
     EXPECT_EQ(0x04030201u, b.toULong());
 }
@@ -434,6 +435,11 @@ TEST(BlobNumber, TextBlobGetsSignedDecimal)
     b = 123UL;
     EXPECT_STREQ("123", b.getString());
     EXPECT_EQ(8u, b.getSize());  // capacity stays
+
+    Blob wide(L"w");
+    wide = 4294967295UL;
+    EXPECT_EQ(20u, wide.getFormat());
+    EXPECT_STREQ(L"-1", wide.getWString());
 }
 
 TEST(BlobNumber, AppendToNarrowIsSignedToWideUnsigned)

@@ -1,6 +1,5 @@
 // Log entry points while no logger exists yet.
 #include <zvcrypt/Log.h>
-#include <zvcrypt/zvSysErr.h>
 #include <windows.h>
 #include <atomic>
 #include <cstdarg>
@@ -24,11 +23,9 @@ bool appendChar(char* text, size_t& length, char c)
     return true;
 }
 
-}  // namespace
-
 // Line-end rules of the direct trace: a lone final "\n" becomes "\r\n", a text without a
 // final "\n" gets "\r\n", as far as the buffer allows.
-static void endLine(char* text)
+void endLine(char* text)
 {
     size_t length = std::strlen(text);
     if (length > 0 && text[length - 1] == '\n' && (length < 2 || text[length - 2] != '\r')) {
@@ -44,9 +41,14 @@ static void endLine(char* text)
     }
 }
 
+}  // namespace
+
+// Both entry points save the last error with GetLastError, not zvGetLastError: that one
+// also refills the shared error-text buffer, which would change a zvErrorText result the
+// caller passes as an argument before it is formatted.
 void zvLogRaw(const char* format, ...)
 {
-    unsigned long err = zvGetLastError();
+    DWORD err = GetLastError();
     char text[LOG_TEXT_SIZE] = {};
     if (format) {
         va_list args;
@@ -57,12 +59,12 @@ void zvLogRaw(const char* format, ...)
     endLine(text);
     OutputDebugStringA(text);
     std::fprintf(stderr, "%s", text);
-    zvSetLastError(err);
+    SetLastError(err);
 }
 
 void zvLogWrite(const char* sourceFile, int line, unsigned long mask, const char* format, ...)
 {
-    unsigned long err = zvGetLastError();
+    DWORD err = GetLastError();
     if (format) {
         char text[LOG_TEXT_SIZE] = {};
         va_list args;
@@ -73,7 +75,7 @@ void zvLogWrite(const char* sourceFile, int line, unsigned long mask, const char
         if (sbLogForce.load())
             std::fprintf(stderr, "*%s", text);
     }
-    zvSetLastError(err);
+    SetLastError(err);
 }
 
 void zvLogSetForce(bool force)
