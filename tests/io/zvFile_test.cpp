@@ -1,5 +1,5 @@
 // The plain-file back-end: bytes on disk, open modes, positions, and every failure path
-// answering with its documented result instead of crashing.
+// answering with its failure result and trace instead of crashing.
 #include <gtest/gtest.h>
 #include <windows.h>
 
