@@ -2,7 +2,9 @@
 // number packing.
 #include <gtest/gtest.h>
 #include <zvcrypt/Blob.h>
+#include <zvcrypt/StrBlob.h>
 #include "StderrCapture.h"
+#include <cstdarg>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -346,6 +348,29 @@ TEST(BlobBuffer, HandedInBufferIsNeverOverrun)
     EXPECT_STREQ("abcdefghijklmnopXYZ", b.getString());
 }
 
+namespace {
+void formatGuarded(Blob& target, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    StrBlob::formatInto(target, format, args);
+    va_end(args);
+}
+}  // namespace
+
+TEST(BlobBuffer, FormattingStaysInsideAHandedIn512Buffer)
+{
+    GuardedBlob b(STRBLOB_FORMAT_LIMIT);
+    formatGuarded(b, "%s", std::string(2000, 'g').c_str());
+    EXPECT_TRUE(b.usesOwnArea());
+    EXPECT_EQ(512u, b.getLength());
+    EXPECT_TRUE(b.guardsIntact());
+    formatGuarded(b, "%s-%d", "short", 1);
+    EXPECT_STREQ("short-1", reinterpret_cast<const char*>(b.getData()));
+    EXPECT_EQ(0, b.getData()[8]);  // the long text behind it is gone
+    EXPECT_TRUE(b.guardsIntact());
+}
+
 TEST(BlobBuffer, AllocationFailureIsReportedNotThrown)
 {
     Blob b("keep");
@@ -421,6 +446,7 @@ TEST(BlobNumber, HostOrderIsStoredAsInMemory)
     EXPECT_EQ((std::vector<unsigned char>{4, 3, 2, 1}), contents(b));  // x86 is little-endian
     EXPECT_EQ(BLOB_HOST_LONG, b.getFormat());
     EXPECT_EQ(0x01020304u, b.toULong());
+    EXPECT_STREQ("16909060", b.getString());
     b.setFormat(BLOB_NETWORK_LONG);
     EXPECT_EQ(0x04030201u, b.toULong());
 }
@@ -434,6 +460,11 @@ TEST(BlobNumber, TextBlobGetsSignedDecimal)
     b = 123UL;
     EXPECT_STREQ("123", b.getString());
     EXPECT_EQ(8u, b.getSize());  // capacity stays
+
+    Blob wide(L"w");
+    wide = 4294967295UL;
+    EXPECT_EQ(20u, wide.getFormat());
+    EXPECT_STREQ(L"-1", wide.getWString());
 }
 
 TEST(BlobNumber, AppendToNarrowIsSignedToWideUnsigned)

@@ -185,14 +185,6 @@ TEST(BlobAppend, EmptyBlobTakesTheOthersFormat)
     EXPECT_STREQ("abab", same.getString());
 }
 
-TEST(BlobAppend, SameFormatAppendsBytes)
-{
-    Blob a(bytes("\x01\x02"), 2);
-    a += Blob(bytes("\x03"), 1);
-    EXPECT_EQ(0, std::memcmp("\x01\x02\x03", a.getData(), 3));
-    EXPECT_EQ(3u, a.getLength());
-}
-
 TEST(StrBlobFormat, FormatsIntoOwnBuffer)
 {
     StrBlob s("%s=%d", "value", 42);

@@ -166,6 +166,38 @@ TEST(LogRaw, LineEnds)
     EXPECT_EQ("\r\n", err.text());
 }
 
+namespace {
+// OutputDebugStringA raises DBG_PRINTEXCEPTION_C with the text; a vectored handler sees it
+// first, as a debugger would.
+std::string sDebuggerText;
+LONG CALLBACK catchDebugString(EXCEPTION_POINTERS* info)
+{
+    EXCEPTION_RECORD* record = info->ExceptionRecord;
+    if (record->ExceptionCode == DBG_PRINTEXCEPTION_C && record->NumberParameters >= 2)
+        sDebuggerText += reinterpret_cast<const char*>(record->ExceptionInformation[1]);
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+}  // namespace
+
+TEST(LogRaw, ReachesTheDebuggerOutput)
+{
+    sDebuggerText.clear();
+    void* handler = AddVectoredExceptionHandler(1, catchDebugString);
+    ASSERT_NE(nullptr, handler);
+    {
+        StderrCapture quiet;
+        OutputDebugStringA("probe");
+        if (sDebuggerText != "probe") {
+            RemoveVectoredExceptionHandler(handler);
+            GTEST_SKIP() << "debugger output is not raised as an exception here";
+        }
+        sDebuggerText.clear();
+        zvLogRaw("to the debugger %d\n", 5);
+    }
+    RemoveVectoredExceptionHandler(handler);
+    EXPECT_EQ("to the debugger 5\r\n", sDebuggerText);
+}
+
 TEST(LogRaw, LongTextIsCutAt4095)
 {
     std::string text(5000, 'r');
@@ -239,4 +271,26 @@ TEST(LogWriteWithoutLogger, KeepsTheCallersLastError)
     SetLastError(ERROR_ACCESS_DENIED);
     zvLogWrite(__FILE__, __LINE__, LOGMASK_ERROR, "error line %d", 4);
     EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
+}
+
+TEST(LogWriteWithoutLogger, ErrorTextArgumentIsNotOverwritten)
+{
+    // The text of error 2 is passed while the last error is another one.
+    Forced forced;
+    std::string expected = "*" + std::string(zvErrorText(ERROR_FILE_NOT_FOUND));
+    std::string written, raw;
+    {
+        StderrCapture err;
+        SetLastError(ERROR_ACCESS_DENIED);
+        zvLogWrite(nullptr, 0, LOGMASK_ERROR, "%s", zvErrorText(ERROR_FILE_NOT_FOUND));
+        written = err.text();
+    }
+    EXPECT_EQ(expected, written);
+    {
+        StderrCapture err;
+        SetLastError(ERROR_ACCESS_DENIED);
+        zvLogRaw("%s", zvErrorText(ERROR_FILE_NOT_FOUND));
+        raw = err.text();
+    }
+    EXPECT_EQ(expected.substr(1) + "\r\n", raw);
 }

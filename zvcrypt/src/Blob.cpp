@@ -320,8 +320,16 @@ Blob& Blob::operator=(unsigned long value)
     if (mulFormat & BLOB_TEXT) {
         char text[64] = {};
         std::snprintf(text, sizeof text, "%ld", static_cast<long>(value));
-        set(reinterpret_cast<const unsigned char*>(text),
-            static_cast<unsigned long>(std::strlen(text)));
+        unsigned long length = static_cast<unsigned long>(std::strlen(text));
+        if (mulFormat & BLOB_WCHAR) {
+            // A wide text gets the digits as wide characters, so it stays readable.
+            wchar_t wide[64] = {};
+            for (unsigned long i = 0; i < length; ++i)
+                wide[i] = static_cast<wchar_t>(text[i]);
+            set(reinterpret_cast<const unsigned char*>(wide), 2 * length);
+        } else {
+            set(reinterpret_cast<const unsigned char*>(text), length);
+        }
     } else if (mulFormat & BLOB_HOST_LONG) {
         uint32_t v = static_cast<uint32_t>(value);
         set(reinterpret_cast<const unsigned char*>(&v), 4);

@@ -5,7 +5,7 @@
 #include <zvcrypt/Config.h>
 #include <zvcrypt/Log.h>
 #include <zvcrypt/ResMan.h>
-#include <zvcrypt/zvSysErr.h>
+#include <zvcrypt/SystemErr.h>
 #include <zvcrypt/zvCritSec.h>
 #include <zvcrypt/zvFile.h>
 #include <zvcrypt/zvIO.h>
