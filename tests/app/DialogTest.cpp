@@ -57,8 +57,8 @@ TEST_F(RemovalDialog, LogOffStopsTheWorkerAndRunsTheCleanUp)
     ASSERT_TRUE(SendMessageTimeoutA(dialog, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 20000, &answer));
     EXPECT_EQ(1u, answer) << "Windows may go on";
     // The clean-up ran from the dialog: its batch removes the package's files.
-    EXPECT_TRUE(WaitUntil([&] { return !Exists(m_temp + "\\application.ini"); }, 20000));
-    EXPECT_FALSE(Exists(m_temp + "\\msvcp60.dll"));
+    EXPECT_TRUE(WaitUntil([&] { return !Exists(m_temp + "\\application.ini") && !Exists(m_temp + "\\msvcp60.dll"); },
+                          20000));
 
     // The worker is gone: no request follows, although the last one was refused.
     int requests = Requests();
