@@ -181,11 +181,10 @@ BOOL CSplashWnd::Create(CWnd* pParentWnd, DWORD extraStyle)
 void CSplashWnd::HideSplashScreen()
 {
     BOOL hadOwner = m_pParent != nullptr;
+    // The owner's top-level window stands for the thread's main window.
+    HWND hMain = hadOwner ? GetAncestor(m_pParent->GetSafeHwnd(), GA_ROOTOWNER) : nullptr;
     DestroyWindow();  // deletes this
-    if (hadOwner) {
-        HWND hMain = GetActiveWindow();
-        if (hMain) ::UpdateWindow(hMain);
-    }
+    if (hMain && GetWindowThreadProcessId(hMain, nullptr) == GetCurrentThreadId()) ::UpdateWindow(hMain);
 }
 
 LRESULT CSplashWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
