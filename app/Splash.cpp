@@ -146,6 +146,11 @@ CSplashWnd* CSplashWnd::ShowSplashScreen(CWnd* pParentWnd, HBITMAP hBitmap, UINT
     PumpWindowMessages(hWnd);
     pSplash->BringWindowToTop();
     c_pSplashWnd = nullptr;
+    // A very short display time may already have ended the window while its messages ran.
+    if (!pSplash->m_hWnd) {
+        delete pSplash;
+        return nullptr;
+    }
     return pSplash;
 }
 
@@ -231,5 +236,7 @@ void CSplashWnd::OnTimer(UINT_PTR id)
 
 void CSplashWnd::PostNcDestroy()
 {
+    // While ShowSplashScreen is still creating the window, it owns the object and deletes it.
+    if (c_pSplashWnd == this) return;
     delete this;
 }

@@ -73,3 +73,22 @@ TEST(DeviceLibrary, RejectedScenarioBehavesLikeNoDeviceAndSaysWhy)
     EXPECT_NE(std::string::npos, JournalText().find("rejected, line 4: unknown keyword: status")) << JournalText();
     UseNoScenario();
 }
+
+TEST(DeviceLibrary, JournalFileForOtherProgramsGetsTheSameLines)
+{
+    TempDir dir;
+    std::string path = dir.file("journal.txt");
+    SetEnvironmentVariableA("ZEVDEV_JOURNAL", path.c_str());
+    UseNoScenario();
+    ZDHANDLE h = ZDAPI_CreateHandle();
+    ZDAPI_ZevDevExec(h, 7, CMD2);
+    ZDAPI_CloseHandle(&h);
+    SetEnvironmentVariableA("ZEVDEV_JOURNAL", nullptr);
+    std::string expected;
+    for (char c : JournalText()) {
+        if (c == '\n') expected += '\r';
+        expected += c;
+    }
+    EXPECT_EQ(expected, ReadFile(path));
+    EXPECT_NE(std::string::npos, expected.find(std::string("\t7\t") + CMD2 + "\r\n"));
+}

@@ -74,15 +74,6 @@ TEST(ScenarioFormat, NamesTheLineOfAMistake)
     }
 }
 
-TEST(ScenarioFormat, EmptyTextAndCommentsGiveNoCommands)
-{
-    Scenario s;
-    std::string error;
-    EXPECT_TRUE(ParseScenario("", s, error));
-    EXPECT_TRUE(ParseScenario("# only a comment\r\n\r\n   \r\n", s, error));
-    EXPECT_TRUE(s.commands.empty());
-}
-
 TEST(ScenarioFormat, OnlyLineEndsAndTabsAreEscapes)
 {
     EXPECT_EQ("a\r\nb\tc", UnescapeScenarioText("a\\r\\nb\\tc"));
