@@ -1,6 +1,7 @@
 #include "Splash.h"
 #include "CDC.h"
 #include "CPaintDC.h"
+#include "CWinApp.h"
 #include "WndClass.h"
 #include "debug.h"
 #include <cstdio>
@@ -186,10 +187,13 @@ BOOL CSplashWnd::Create(CWnd* pParentWnd, DWORD extraStyle)
 void CSplashWnd::HideSplashScreen()
 {
     BOOL hadOwner = m_pParent != nullptr;
-    // The owner's top-level window stands for the thread's main window.
-    HWND hMain = hadOwner ? GetAncestor(m_pParent->GetSafeHwnd(), GA_ROOTOWNER) : nullptr;
     DestroyWindow();  // deletes this
-    if (hMain && GetWindowThreadProcessId(hMain, nullptr) == GetCurrentThreadId()) ::UpdateWindow(hMain);
+    if (hadOwner) {
+        // The application's main window, when it belongs to this thread.
+        CWinApp* pApp = AfxGetApp();
+        HWND hMain = pApp && pApp->m_pMainWnd ? pApp->m_pMainWnd->GetSafeHwnd() : nullptr;
+        if (hMain && GetWindowThreadProcessId(hMain, nullptr) == GetCurrentThreadId()) ::UpdateWindow(hMain);
+    }
 }
 
 LRESULT CSplashWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
