@@ -1,22 +1,142 @@
-// Log entry points while no logger exists yet.
+// The log entry points. Each keeps the caller's last OS error, and each does nothing (or,
+// for zvLogWrite with LogForce, prints to standard error) while no logger exists.
+#include "LogInt.h"
+#include "LogLine.h"
 #include <zvcrypt/Log.h>
 #include <windows.h>
 #include <cstdarg>
 #include <cstdio>
 
-void zvLogRaw(const char* format, ...)
+using zvcrypt::zvCLog;
+
+namespace {
+
+zvCLog* volatile gpLog = nullptr;  // the singleton, null while no logger exists
+int giInitCount = 0;               // live zvCLogInit objects
+volatile bool gbForce = false;     // LogForce: outlives the logger
+
+// At most 4095 characters, always terminated (the platform's formatting, so "%p" prints
+// as the system prints pointers).
+void formatText(char* buffer, const char* format, va_list ap)
 {
-    DWORD err = GetLastError();
-    char buf[4096];
-    va_list ap;
-    va_start(ap, format);
-    vsnprintf(buf, sizeof buf, format ? format : "", ap);
-    va_end(ap);
-    OutputDebugStringA(buf);
-    fputs(buf, stderr);
-    SetLastError(err);
+    int n = _vsnprintf(buffer, zvcrypt::LOG_LINE_MAX, format, ap);
+    if (n < 0 || n >= static_cast<int>(zvcrypt::LOG_LINE_MAX)) buffer[zvcrypt::LOG_LINE_MAX] = '\0';
 }
 
-void zvLogWrite(const char*, int, unsigned long, const char*, ...)
+} // namespace
+
+void zvLogWrite(const char* sourceFile, int line, unsigned long mask, const char* format, ...)
 {
+    DWORD error = GetLastError();
+    zvCLog* log = gpLog;
+    if (log) {
+        // A line the mask drops needs no formatting; only a profiler wants every call.
+        if (log->passesMask(mask) || log->hasProfiler()) {
+            if (format) {
+                char text[zvcrypt::LOG_LINE_MAX + 1];
+                va_list ap;
+                va_start(ap, format);
+                formatText(text, format, ap);
+                va_end(ap);
+                log->write(sourceFile, line, mask, text, error);
+            } else {
+                log->write(sourceFile, line, mask, nullptr, error);
+            }
+        }
+    } else if (gbForce && format) {
+        char text[zvcrypt::LOG_LINE_MAX + 1];
+        va_list ap;
+        va_start(ap, format);
+        formatText(text, format, ap);
+        va_end(ap);
+        fprintf(stderr, "*%s", text);
+    }
+    SetLastError(error);
+}
+
+void zvLogRaw(const char* format, ...)
+{
+    DWORD error = GetLastError();
+    char text[zvcrypt::LOG_LINE_MAX + 1];
+    text[0] = '\0';
+    if (format) {
+        va_list ap;
+        va_start(ap, format);
+        formatText(text, format, ap);
+        va_end(ap);
+    }
+    char lineBuffer[zvcrypt::LOG_LINE_MAX + 1];
+    zvcrypt::LogLine line(lineBuffer, zvcrypt::LOG_LINE_MAX);
+    line.add(text);
+    line.normaliseLineEnd();
+    OutputDebugStringA(line.text());
+    fprintf(stderr, "%s", line.text());
+    SetLastError(error);
+}
+
+void zvLogSetTag(const char* tag)
+{
+    if (zvCLog* log = gpLog) log->setTag(tag);
+}
+
+void zvLogIndent()
+{
+    DWORD error = GetLastError();
+    if (zvCLog* log = gpLog) log->indent(1);
+    SetLastError(error);
+}
+
+void zvLogUnindent()
+{
+    DWORD error = GetLastError();
+    if (zvCLog* log = gpLog) log->indent(-1);
+    SetLastError(error);
+}
+
+void zvLogAddSubProc(const char* name)
+{
+    DWORD error = GetLastError();
+    if (zvCLog* log = gpLog) log->addSubProc(name);
+    SetLastError(error);
+}
+
+void zvLogRemoveSubProc(const char* name)
+{
+    DWORD error = GetLastError();
+    if (zvCLog* log = gpLog) log->removeSubProc(name);
+    SetLastError(error);
+}
+
+void zvLogConfigure(const zvcrypt::Config& store)
+{
+    if (zvCLog* log = gpLog) log->configure(store);
+}
+
+void zvLogSetForce(bool force)
+{
+    gbForce = force;
+}
+
+void zvLogClear()
+{
+    if (zvCLog* log = gpLog) log->clear();
+}
+
+// Static initialisation and termination run on one thread: the count needs no lock.
+zvCLogInit::zvCLogInit()
+{
+    if (giInitCount++ == 0) {
+        if (!gpLog)
+            gpLog = new zvCLog();
+        else
+            zvLogRaw("*******zvCLogInit THIS SHOULD NOT HAPPEN******");
+    }
+}
+
+zvCLogInit::~zvCLogInit()
+{
+    if (--giInitCount == 0 && gpLog) {
+        delete gpLog;
+        gpLog = nullptr;
+    }
 }
