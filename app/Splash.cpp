@@ -1,6 +1,7 @@
 #include "Splash.h"
 #include "CDC.h"
 #include "CPaintDC.h"
+#include "CWinApp.h"
 #include "WndClass.h"
 #include "debug.h"
 #include <cstdio>
@@ -146,6 +147,11 @@ CSplashWnd* CSplashWnd::ShowSplashScreen(CWnd* pParentWnd, HBITMAP hBitmap, UINT
     PumpWindowMessages(hWnd);
     pSplash->BringWindowToTop();
     c_pSplashWnd = nullptr;
+    // A very short display time may already have ended the window while its messages ran.
+    if (!pSplash->m_hWnd) {
+        delete pSplash;
+        return nullptr;
+    }
     return pSplash;
 }
 
@@ -183,8 +189,10 @@ void CSplashWnd::HideSplashScreen()
     BOOL hadOwner = m_pParent != nullptr;
     DestroyWindow();  // deletes this
     if (hadOwner) {
-        HWND hMain = GetActiveWindow();
-        if (hMain) ::UpdateWindow(hMain);
+        // The application's main window, when it belongs to this thread.
+        CWinApp* pApp = AfxGetApp();
+        HWND hMain = pApp && pApp->m_pMainWnd ? pApp->m_pMainWnd->GetSafeHwnd() : nullptr;
+        if (hMain && GetWindowThreadProcessId(hMain, nullptr) == GetCurrentThreadId()) ::UpdateWindow(hMain);
     }
 }
 
@@ -232,5 +240,7 @@ void CSplashWnd::OnTimer(UINT_PTR id)
 
 void CSplashWnd::PostNcDestroy()
 {
+    // While ShowSplashScreen is still creating the window, it owns the object and deletes it.
+    if (c_pSplashWnd == this) return;
     delete this;
 }

@@ -118,28 +118,30 @@ bool LoopThread::run(const std::function<void()>& fn, DWORD timeoutMs)
     return finished;
 }
 
+namespace {
+BOOL CALLBACK CollectSplash(HWND hWnd, LPARAM lp)
+{
+    char cls[64] = "";
+    GetClassNameA(hWnd, cls, sizeof cls);
+    if (strncmp(cls, "ZvWnd:", 6) != 0) return TRUE;
+    SplashInfo s;
+    s.hWnd = hWnd;
+    GetWindowRect(hWnd, &s.window);
+    GetClientRect(hWnd, &s.client);
+    s.style = static_cast<DWORD>(GetWindowLongPtrA(hWnd, GWL_STYLE));
+    char text[512] = "";
+    GetWindowTextA(hWnd, text, sizeof text);
+    s.text = text;
+    s.visible = IsWindowVisible(hWnd) != FALSE;
+    reinterpret_cast<std::vector<SplashInfo>*>(lp)->push_back(s);
+    return TRUE;
+}
+} // namespace
+
 std::vector<SplashInfo> SplashWindows(DWORD threadId)
 {
     std::vector<SplashInfo> found;
-    EnumThreadWindows(
-        threadId,
-        [](HWND hWnd, LPARAM lp) -> BOOL {
-            char cls[64] = "";
-            GetClassNameA(hWnd, cls, sizeof cls);
-            if (strncmp(cls, "ZvWnd:", 6) != 0) return TRUE;
-            SplashInfo s;
-            s.hWnd = hWnd;
-            GetWindowRect(hWnd, &s.window);
-            GetClientRect(hWnd, &s.client);
-            s.style = static_cast<DWORD>(GetWindowLongPtrA(hWnd, GWL_STYLE));
-            char text[512] = "";
-            GetWindowTextA(hWnd, text, sizeof text);
-            s.text = text;
-            s.visible = IsWindowVisible(hWnd) != FALSE;
-            reinterpret_cast<std::vector<SplashInfo>*>(lp)->push_back(s);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    EnumThreadWindows(threadId, CollectSplash, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 

@@ -4,6 +4,8 @@
 #include <RemoveManager.h>
 #include <Splash.h>
 #include <ZevDevSim.h>
+#include <debug.h>
+#include <cstring>
 #include <gtest/gtest.h>
 
 using namespace ejecttest;
@@ -317,4 +319,83 @@ TEST_F(EjectVaultik, UnloadablePicturesAreSkipped)
     EXPECT_EQ(20u, m_execs.size()) << "both commands still run";
     for (const ExecSnapshot& e : m_execs) EXPECT_TRUE(e.splashes.empty());
     EXPECT_TRUE(m_after.empty());
+}
+
+namespace {
+
+const char TRACE_KEY[] = "Software\\Vacater Eject Test";
+
+void SetTraceSettings(DWORD level, const std::string& logPath)
+{
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, TRACE_KEY, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                             &key, nullptr));
+    DWORD off = 0;
+    RegSetValueExA(key, "LogLevel", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&level), sizeof level);
+    RegSetValueExA(key, "PrintOut", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&off), sizeof off);
+    RegSetValueExA(key, "LogPath", 0, REG_SZ, reinterpret_cast<const BYTE*>(logPath.c_str()),
+                   static_cast<DWORD>(logPath.size() + 1));
+    RegCloseKey(key);
+    DebugInit(TRACE_KEY, "[EJECTTEST]");
+}
+
+size_t Count(const std::string& text, const std::string& what)
+{
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+} // namespace
+
+// The log tells the story of an attempt: commands, passes, counts, the second splash's time.
+TEST_F(EjectVaultik, TracesTellWhatHappened)
+{
+    // Outside the test's folder: the logger writes its closing block there at process end.
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    std::string logPath = std::string(temp) + "vacater-eject-tests.log";
+    DeleteFileA(logPath.c_str());
+    SetTraceSettings(0x09000000, logPath);  // trace and error lines
+    WriteFile(m_dir.file("ok.bmp"), ReadFile(PackageFile("ejectoksplash.bmp")));
+    WriteFile(m_dir.file("Application.ini"), "[Application]\r\nEjectOKSplash=ok.bmp\r\nEjectOKTime=500\r\n");
+    UseScenario(m_dir,
+                "command eject \"usb\\vid_3e7a&pid_41*\"\n"
+                "pass\n"
+                "info EJECTED_FAILED\n"
+                "error CR_REMOVE_VETOED\n");
+    int result = Run();
+    std::string log;
+    for (char c : ReadFile(logPath))
+        if (c) log += c;  // the text, whatever the file's encoding mark
+    SetTraceSettings(0x08000000, logPath);  // errors only from here on (this clears the log)
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, TRACE_KEY);
+    EXPECT_EQ(-2, result);
+    const char* const inOrder[] = {
+        "--> CRemoveManager::EjectVaultik\n",
+        "No Splash file defined ! ",
+        "Eject: <eject \"usb\\vid_3e7a&pid_40*\"> \r\n",
+        "CRemoveManager::EjectDevice: output\r\n\teject \"usb\\vid_3e7a&pid_40*\"\r\nno matching device found\r\n"
+        "device_s_ejected=0\r\n\r\n*******************\r\n",
+        "CRemoveManager::EjectDevice: set DevicesEjected to 0\r\n",
+        "<-- CRemoveManager::EjectDevice: iRet=1 with DevicesEjected=0\r\n",
+        "<-- CRemoveManager::Eject: returns=0 \r\n",
+        "Eject: <eject \"usb\\vid_3e7a&pid_41*\"> \r\n",
+        "CRemoveManager::EjectDevice:\r\ninfo=EJECTED_FAILED\r\nerror=CR_REMOVE_VETOED\r\n",
+        "<-- CRemoveManager::EjectDevice: iRet=-2 with DevicesEjected=0\r\n",
+        "<-- CRemoveManager::Eject: returns=-2 \r\n",
+        "Called SowSplashScreen wit image ok.bmp and time 1000 ",
+        "<-- CRemoveManager::EjectVaultik returns -2\n",
+    };
+    size_t at = 0;
+    for (const char* line : inOrder) {
+        size_t found = log.find(line, at);
+        ASSERT_NE(std::string::npos, found) << "missing after offset " << at << ": " << line << "\nlog (" << log.size() << "): " << log;
+        at = found + strlen(line);
+    }
+    EXPECT_EQ(11u, Count(log, "Eject: <"));
+    // Command 2's pass had no output: no output trace and no count.
+    EXPECT_EQ(10u, Count(log, "set DevicesEjected to"));
+    EXPECT_EQ(10u, Count(log, "EjectDevice: output"));
+    EXPECT_TRUE(SplashesGone(15000));
 }

@@ -1,5 +1,6 @@
 // The scenario format of the simulated device library.
 #include <Scenario.h>
+#include <cstdio>
 #include <gtest/gtest.h>
 
 using namespace zevdev;
@@ -73,19 +74,28 @@ TEST(ScenarioFormat, NamesTheLineOfAMistake)
     }
 }
 
-TEST(ScenarioFormat, EmptyTextAndCommentsGiveNoCommands)
-{
-    Scenario s;
-    std::string error;
-    EXPECT_TRUE(ParseScenario("", s, error));
-    EXPECT_TRUE(ParseScenario("# only a comment\r\n\r\n   \r\n", s, error));
-    EXPECT_TRUE(s.commands.empty());
-}
-
 TEST(ScenarioFormat, OnlyLineEndsAndTabsAreEscapes)
 {
     EXPECT_EQ("a\r\nb\tc", UnescapeScenarioText("a\\r\\nb\\tc"));
     EXPECT_EQ("usb\\vid_3e7a&pid_40*", UnescapeScenarioText("usb\\vid_3e7a&pid_40*"));
     EXPECT_EQ("end\\", UnescapeScenarioText("end\\"));
     EXPECT_EQ("\\\\", UnescapeScenarioText("\\\\"));
+}
+
+TEST(ScenarioFormat, ShippedSamplesAreValid)
+{
+    for (const char* name : {"ejected.txt", "vetoed-twice.txt", "always-vetoed.txt"}) {
+        std::string path = std::string(ZEVDEV_SCENARIOS_DIR) + "/" + name;
+        FILE* f = fopen(path.c_str(), "rb");
+        ASSERT_NE(nullptr, f) << path;
+        std::string text;
+        char chunk[4096];
+        size_t n;
+        while ((n = fread(chunk, 1, sizeof chunk, f)) > 0) text.append(chunk, n);
+        fclose(f);
+        Scenario s;
+        std::string error;
+        EXPECT_TRUE(ParseScenario(text, s, error)) << name << ": " << error;
+        EXPECT_FALSE(s.commands.empty()) << name;
+    }
 }
