@@ -39,27 +39,9 @@ scripts/make-package-content.sh "$token/Vaultik" >/dev/null
 rm -f "$token/Vaultik/"*.jpg "$token/Vaultik/"*.gif
 echo "cache of the package" > "$work/VaultikCache/data/cache.txt"
 
-# The device library's scenario: the second eject command is vetoed twice, then it ejects.
-cat > "$work/scenario.txt" <<'EOF'
-# the first pattern matches no device
-command eject "usb\vid_3e7a&pid_40*"
-pass
-output eject "usb\vid_3e7a&pid_40*"\r\nno matching device found\r\ndevice_s_ejected=0\r\n
-repeat
-# the token: Windows refuses twice, then lets it go
-command eject "usb\vid_3e7a&pid_41*"
-pass
-output eject "usb\vid_3e7a&pid_41*"\r\nrequest vetoed\r\ndevice_s_ejected=0\r\n
-info EJECTED_FAILED
-error CR_REMOVE_VETOED
-pass
-output eject "usb\vid_3e7a&pid_41*"\r\nrequest vetoed\r\ndevice_s_ejected=0\r\n
-info EJECTED_FAILED
-error CR_REMOVE_VETOED
-pass
-output eject "usb\vid_3e7a&pid_41*"\r\nVaultik ejected\r\ndevice_s_ejected=1\r\n
-info EJECTED
-EOF
+# The device library's scenario: the token is refused twice, then ejected (the first
+# pattern matches no device).
+cp zevdev/scenarios/vetoed-twice.txt "$work/scenario.txt"
 export ZEVDEV_SCENARIO='C:\vacater-demo\scenario.txt'
 export ZEVDEV_JOURNAL='C:\vacater-demo\journal.txt'
 

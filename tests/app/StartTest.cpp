@@ -93,6 +93,20 @@ TEST_F(RelocatedCopy, WithoutFoldersGetsItsPathAlone)
     EXPECT_EQ(m_temp + "\\Vacater.exe", line);
 }
 
+TEST_F(RelocatedCopy, UnderAnotherNameTakesTheCurrentFolderAsStartFolder)
+{
+    WriteScenario(SCENARIO_VETO_FOREVER);
+    ASSERT_TRUE(CopyInto(m_package + "\\Vacater.exe", m_package + "\\Remover.exe"));
+    HANDLE first = Start(m_package + "\\Remover.exe", "/RmDir=x"); // working directory: the package
+    ASSERT_TRUE(WaitForExit(first, 30000));
+    DWORD copy = RelocatedInstance();
+    ASSERT_NE(0u, copy);
+    ExpectPackageCopied(m_package, m_temp);
+    std::string line;
+    ASSERT_TRUE(RemoteCommandLine(copy, line));
+    EXPECT_EQ(m_temp + "\\Vacater.exe /DriveLetter=V /CleanUpOnly=0 /RmDir=x /VKDriveLetter=", line);
+}
+
 using InstanceMode = AppRun;
 
 TEST_F(InstanceMode, RemoveOnlyOneRunsInPlaceWithoutCopyOrBatch)

@@ -175,3 +175,37 @@ TEST_F(TracedRun, SleepStopsReadingTheOptions)
     EXPECT_EQ(std::string::npos, log.find("CopyAndRestart"));
     EXPECT_EQ(std::string::npos, log.find("m_bCleanUp is false")) << "a sleeping instance only traces its frame";
 }
+
+TEST_F(TracedRun, QuotedProgramInTheDriveRootStartsFromTheDrive)
+{
+    WriteScenario(SCENARIO_VETO_FOREVER);
+    const std::string drive = TOKEN_DRIVE;
+    const std::string root = drive + "\\";
+    struct RootCleaner {
+        std::string root;
+        ~RootCleaner()
+        {
+            for (const char* name : {"Vacater.exe", "ZevDevDll.dll", "application.ini", "removesplash.bmp",
+                                     "ejectoksplash.bmp", "msvcp60.dll"})
+                DeleteFileA((root + name).c_str());
+        }
+    } cleaner{root};
+    PlacePackage(root);
+
+    DWORD first = 0;
+    HANDLE quoted = Launch("\"" + root + "Vacater.exe\" /RmDir=x", root, &m_env, &first);
+    ASSERT_NE(nullptr, quoted);
+    bool ended = WaitForExit(quoted, 30000);
+    CloseHandle(quoted);
+    ASSERT_TRUE(ended);
+    DWORD copy = RelocatedInstance();
+    ASSERT_NE(0u, copy);
+    std::string log = LogOf(first);
+    EXPECT_NE(std::string::npos, log.find("REMOVE_EXE : CurrentPath :  \"" + drive + " "))
+        << "the first trace still shows the opening quote\n" << log;
+    EXPECT_NE(std::string::npos, log.find("Copied file " + root + "ZevDevDll.dll to " + m_temp)) << log;
+    std::string line;
+    ASSERT_TRUE(RemoteCommandLine(copy, line));
+    EXPECT_EQ(m_temp + "\\Vacater.exe /DriveLetter=V /CleanUpOnly=0 /RmDir=x /VKDriveLetter=", line);
+    KillProcess(copy);
+}
