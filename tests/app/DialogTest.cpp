@@ -26,23 +26,6 @@ TEST_F(RemovalDialog, RefusalThenSuccessStopsAfterOneRetry)
     EXPECT_EQ(2, Requests());
 }
 
-TEST_F(RemovalDialog, SuccessAtOnceMakesOneRequest)
-{
-    HANDLE process = StartFromToken("/RemoveOnly=1");
-    ASSERT_TRUE(WaitForExit(process, 60000));
-    std::vector<std::string> journal = Journal();
-    EXPECT_EQ(1, CountExec(journal, "pid_41"));
-    // Commands in order: the first pattern, then the second.
-    size_t first = 0, second = 0;
-    for (size_t i = 0; i < journal.size(); ++i) {
-        if (!first && journal[i].find("ZDAPI_ZevDevExec") == 0 && journal[i].find("pid_40") != std::string::npos)
-            first = i + 1;
-        if (!second && journal[i].find("ZDAPI_ZevDevExec") == 0 && journal[i].find("pid_41") != std::string::npos)
-            second = i + 1;
-    }
-    EXPECT_TRUE(first && second && first < second);
-}
-
 TEST_F(RemovalDialog, LogOffStopsTheWorkerAndRunsTheCleanUp)
 {
     WriteScenario(SCENARIO_VETO_FOREVER);

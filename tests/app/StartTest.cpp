@@ -81,18 +81,6 @@ TEST_F(RelocatedCopy, QuotesTheAbsoluteFolderAndFindsItselfInATempWithBlanks)
     EXPECT_EQ("C:\\home of test", home) << "a HOME that is set stays as it is";
 }
 
-TEST_F(RelocatedCopy, WithoutFoldersGetsItsPathAlone)
-{
-    WriteScenario(SCENARIO_VETO_FOREVER);
-    HANDLE first = StartFromToken("/CleanUpOnly=0");
-    ASSERT_TRUE(WaitForExit(first, 30000));
-    DWORD copy = RelocatedInstance();
-    ASSERT_NE(0u, copy);
-    std::string line;
-    ASSERT_TRUE(RemoteCommandLine(copy, line));
-    EXPECT_EQ(m_temp + "\\Vacater.exe", line);
-}
-
 TEST_F(RelocatedCopy, UnderAnotherNameTakesTheCurrentFolderAsStartFolder)
 {
     WriteScenario(SCENARIO_VETO_FOREVER);
