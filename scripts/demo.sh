@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 top=$PWD
 if [ -z "${DISPLAY:-}" ] || [ -z "${ZV_IN_XVFB:-}" ]; then
   export ZV_IN_XVFB=1
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$top/scripts/demo.sh" "$@"
 fi
 export ZV_BUILD=$top/build/x64
 . scripts/wine-env.sh
