@@ -480,6 +480,21 @@ TEST_F(LogFile, EnvironmentStoreAppliesBeforeTheApplicationStarts)
     EXPECT_FALSE(fileExists(logPath));
 }
 
+TEST_F(LogFile, ClearAfterAStartedLogEmptiesItAndContinuesIt)
+{
+    setDword(CONF_KEY, "LogLevel", 0x01000000);
+    setText(CONF_KEY, "LogPath", logPath);
+    setDword(CONF_KEY, "PrintOut", 0);
+    setDword(APP_KEY, "LogLevel", 0x01000000);
+    ASSERT_EQ(0u, run("preinit", {{"ZVCRYPT_LOG_CONF", CONF_KEY}}).exitCode);
+    std::string log = readFile(logPath);
+    // The emptied file counts as existing: no mark, no new-file preamble.
+    EXPECT_EQ("continuelog();\r\n", log.substr(0, 16));
+    EXPECT_EQ(0u, count(log, "before init"));
+    EXPECT_EQ(1u, count(log, "[VACATER]after init\r\n"));
+    EXPECT_EQ(1u, count(log, "};\r\n"));
+}
+
 TEST_F(LogFile, BadSettingsKeepDefaultsAndNeverCrash)
 {
     // A store that does not exist.
