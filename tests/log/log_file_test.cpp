@@ -573,6 +573,15 @@ TEST_F(LogFile, WideLogIsContinuedInUtf16)
     EXPECT_EQ(0u, count(log, "Hello 5"));
 }
 
+TEST_F(LogFile, WithoutWriteOutTheNewFileGetsOnlyItsMark)
+{
+    appSettings();
+    setDword(APP_KEY, "WriteOut", 0);
+    setDword(APP_KEY, "PrintOut", 1);
+    ASSERT_EQ(0u, run("lines 3").exitCode);
+    EXPECT_EQ(std::string("\0\0", 2), readFile(logPath));
+}
+
 TEST_F(LogFile, ThreadIdFieldTellsWhetherThreadSaveIsOn)
 {
     appSettings();
