@@ -36,10 +36,6 @@ struct OutputGuard {
     ~OutputGuard() { --tlOutputDepth; }
 };
 
-// Millisecond origin of the time field: the tick count of the first time field.
-volatile LONG gTickOriginSet = 0;
-DWORD gTickOrigin = 0;
-
 void nowTime(char* out, size_t size)
 {
     char picture[200];
@@ -48,9 +44,10 @@ void nowTime(char* out, size_t size)
         out[size - 1] = '\0';
         return;
     }
+    // Milliseconds since the first time field of the process (set once, thread-safe).
+    static const DWORD origin = GetTickCount();
     DWORD now = GetTickCount();
-    if (InterlockedCompareExchange(&gTickOriginSet, 1, 0) == 0) gTickOrigin = now;
-    _snprintf(out, size, "%s:%03ld", picture, static_cast<long>((now - gTickOrigin) % 1000));
+    _snprintf(out, size, "%s:%03ld", picture, static_cast<long>((now - origin) % 1000));
     out[size - 1] = '\0';
 }
 
@@ -90,20 +87,6 @@ std::string textOf(const Blob& value)
     return s ? s : "";
 }
 
-} // namespace
-
-std::string logTimeStamp()
-{
-    time_t now = time(nullptr);
-    const char* text = ctime(&now);
-    if (!text) return std::string();
-    std::string stamp(text);
-    if (!stamp.empty() && stamp[stamp.size() - 1] == '\n') stamp.erase(stamp.size() - 1);
-    return stamp;
-}
-
-namespace {
-
 // The executable's file name after the last backslash (at most 259 characters).
 std::string executableName()
 {
@@ -117,6 +100,16 @@ std::string executableName()
 }
 
 } // namespace
+
+std::string logTimeStamp()
+{
+    time_t now = time(nullptr);
+    const char* text = ctime(&now);
+    if (!text) return std::string();
+    std::string stamp(text);
+    if (!stamp.empty() && stamp[stamp.size() - 1] == '\n') stamp.erase(stamp.size() - 1);
+    return stamp;
+}
 
 // ---------------------------------------------------------------------------------------
 // Creation and destruction
