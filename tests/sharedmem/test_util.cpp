@@ -64,17 +64,35 @@ std::string programDir()
     return p.substr(0, p.rfind('\\'));
 }
 
-int runProcess(const std::string& commandLine)
+int runProcess(const std::string& commandLine, const char* currentDir, bool quiet)
 {
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
+    HANDLE nul = INVALID_HANDLE_VALUE;
+    if (quiet) {
+        SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
+        nul = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa,
+                          OPEN_EXISTING, 0, nullptr);
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdInput = nul;
+        si.hStdOutput = nul;
+        si.hStdError = nul;
+    }
     std::string cmd = commandLine;
-    if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    BOOL started = CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, quiet ? TRUE : FALSE, 0, nullptr, currentDir,
+                                  &si, &pi);
+    if (nul != INVALID_HANDLE_VALUE)
+        CloseHandle(nul);
+    if (!started)
         return -1;
-    WaitForSingleObject(pi.hProcess, 60000);
     DWORD code = 0;
-    GetExitCodeProcess(pi.hProcess, &code);
+    if (WaitForSingleObject(pi.hProcess, 240000) == WAIT_OBJECT_0) {
+        GetExitCodeProcess(pi.hProcess, &code);
+    } else {
+        TerminateProcess(pi.hProcess, 99);
+        code = static_cast<DWORD>(-2);
+    }
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     return static_cast<int>(code);

@@ -24,4 +24,5 @@ std::string uniqueName(const char* tag);
 // Directory of the running test program (where its helper programs are built).
 std::string programDir();
 // Runs a command line and returns the exit code of the process (-1 if it did not start).
-int runProcess(const std::string& commandLine);
+// quiet: the process's standard output and error go to NUL (the I/O back-ends trace a lot).
+int runProcess(const std::string& commandLine, const char* currentDir = nullptr, bool quiet = false);
