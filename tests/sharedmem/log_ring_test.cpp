@@ -89,13 +89,14 @@ protected:
                        static_cast<DWORD>(value.size() + 1));
         RegCloseKey(h);
     }
-    int run(const char* tag, int lines, int mib = 0, const char* dir = nullptr)
+    // The child's traces go to a file beside the log.
+    int run(const TempDir& dir, const char* tag, int lines, int mib = 0, const char* cwd = nullptr)
     {
         std::string cmd = "\"" + programDir() + "\\ring_logger.exe\" \"" + m_key + "\" " + tag + " " +
                           std::to_string(lines);
         if (mib)
             cmd += " " + std::to_string(mib);
-        return runProcess(cmd, dir, true);
+        return runProcess(cmd, cwd, dir.file(("trace-" + std::string(tag) + ".txt").c_str()).c_str());
     }
     static std::string readText(const std::string& path)
     {
@@ -116,7 +117,7 @@ TEST_F(RingLog, FullRingWrapsNeverGrowsAndEndsWithTheTrailer)
     setDword("MaxFileLen", 1000);  // raised to the smallest ring
     setText("LogPath", path);
     // About 1.4 rounds of the ring.
-    ASSERT_EQ(0, run("r1", 8000));
+    ASSERT_EQ(0, run(dir, "r1", 8000));
 
     std::string data = readText(path);
     ASSERT_EQ(RING + 44, data.size());
@@ -159,12 +160,12 @@ TEST_F(RingLog, SecondRunContinuesWhereTheFirstEnded)
     std::string path = dir.file("cont.log");
     setDword("IOFileType", 2);
     setText("LogPath", path);
-    ASSERT_EQ(0, run("r1", 20));
+    ASSERT_EQ(0, run(dir, "r1", 20));
     std::vector<unsigned char> first = readFileBytes(path);
     ASSERT_EQ(RING + 44, first.size());
     size_t used1 = le32(first, 12);
 
-    ASSERT_EQ(0, run("r2", 30));
+    ASSERT_EQ(0, run(dir, "r2", 30));
     std::string data = readText(path);
     ASSERT_EQ(RING + 44, data.size());
     std::vector<unsigned char> bytes(data.begin(), data.end());
@@ -199,7 +200,7 @@ TEST_F(RingLog, HeapFieldGrowsWithAllocationsAndTheClosingBlockReportsTheDiffere
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
     CloseHandle(h);
 
-    ASSERT_EQ(0, run("r3", 2, 4, dir.path().c_str()));
+    ASSERT_EQ(0, run(dir, "r3", 2, 4, dir.path().c_str()));
     std::string data = readText(path);
     std::smatch m;
     ASSERT_TRUE(std::regex_search(data, m, std::regex("\\[Mem\\[ *(\\d+)Kb\\]\\] before allocation")))
@@ -228,7 +229,7 @@ TEST_F(RingLog, ProfiledLoggerWritesToAFileNamedAfterTheExecutable)
     setDword("LogFileAppendProcName", 1);
     setDword("LogProfile", 1);
     setText("LogPath", dir.file("app"));
-    ASSERT_EQ(0, run("r4", 3));
+    ASSERT_EQ(0, run(dir, "r4", 3));
     // The profiler's figures go nowhere; the lines are unchanged.
     std::string data = readText(dir.file("app-ring_logger.exe.log"));
     EXPECT_EQ(3u, wholeLines(data, "r4", 0, data.size()).size()) << data;

@@ -64,26 +64,26 @@ std::string programDir()
     return p.substr(0, p.rfind('\\'));
 }
 
-int runProcess(const std::string& commandLine, const char* currentDir, bool quiet)
+int runProcess(const std::string& commandLine, const char* currentDir, const char* outputFile)
 {
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
-    HANDLE nul = INVALID_HANDLE_VALUE;
-    if (quiet) {
+    HANDLE out = INVALID_HANDLE_VALUE;
+    if (outputFile) {
         SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
-        nul = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa,
-                          OPEN_EXISTING, 0, nullptr);
+        out = CreateFileA(outputFile, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, CREATE_ALWAYS, 0,
+                          nullptr);
         si.dwFlags = STARTF_USESTDHANDLES;
-        si.hStdInput = nul;
-        si.hStdOutput = nul;
-        si.hStdError = nul;
+        si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        si.hStdOutput = out;
+        si.hStdError = out;
     }
     std::string cmd = commandLine;
-    BOOL started = CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, quiet ? TRUE : FALSE, 0, nullptr, currentDir,
-                                  &si, &pi);
-    if (nul != INVALID_HANDLE_VALUE)
-        CloseHandle(nul);
+    BOOL started = CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, outputFile ? TRUE : FALSE, 0, nullptr,
+                                  currentDir, &si, &pi);
+    if (out != INVALID_HANDLE_VALUE)
+        CloseHandle(out);
     if (!started)
         return -1;
     DWORD code = 0;

@@ -5,7 +5,7 @@
 
 namespace zvcrypt {
 
-struct zvIO;
+class zvIO;
 
 // "\";\r\n\r\n\r\nEOF(lastlogtime=\"<time stamp>\");\r\n"
 std::string zvRingTrailer(const char* timeStamp);
