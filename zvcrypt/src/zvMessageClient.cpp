@@ -1,0 +1,12 @@
+#include <zvcrypt/zvMessage.h>
+#include <zvcrypt/zvMessageClient.h>
+
+namespace zvcrypt {
+
+zvMessageClient::~zvMessageClient()
+{
+    zvMessage::getInstance();
+    zvMessage::unregisterClient(this);
+}
+
+}  // namespace zvcrypt
