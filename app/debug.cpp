@@ -1,4 +1,5 @@
 #include "debug.h"
+#include <zvcrypt/Config.h>
 #include <zvcrypt/Log.h>
 #include <windows.h>
 #include <cstdarg>
@@ -8,6 +9,10 @@
 #include <cwchar>
 
 namespace {
+
+zvCLogInit s_logInit;
+// The application's settings, loaded by DebugInit.
+zvcrypt::Config s_config;
 
 const size_t TRACE_BUFFER = 40960;
 const size_t TRACE_WBUFFER = 20480;
@@ -24,6 +29,17 @@ void WriteTrace(int level, const char* text)
 }
 
 } // namespace
+
+void DebugInit(const char* configKey, const char* tag)
+{
+    s_config.load(configKey);
+    unsigned long level = 0;
+    s_config.getValue("LogLevel", level);
+    if (level == 0) return;  // the logger keeps what it has
+    zvLogConfigure(s_config);
+    zvLogSetTag(tag);
+    zvLogClear();
+}
 
 void DebugTrace(int level, const char* format, ...)
 {

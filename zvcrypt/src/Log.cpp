@@ -1,84 +1,142 @@
-// Log entry points while no logger exists yet.
+// The log entry points. Each keeps the caller's last OS error, and each does nothing (or,
+// for zvLogWrite with LogForce, prints to standard error) while no logger exists.
+#include "LogInt.h"
+#include "LogLine.h"
 #include <zvcrypt/Log.h>
 #include <windows.h>
-#include <atomic>
 #include <cstdarg>
 #include <cstdio>
-#include <cstring>
+
+using zvcrypt::zvCLog;
 
 namespace {
 
-constexpr size_t LOG_TEXT_SIZE = 4096;  // at most 4095 characters per call
+zvCLog* volatile gpLog = nullptr;  // the singleton, null while no logger exists
+int giInitCount = 0;               // live zvCLogInit objects
+volatile bool gbForce = false;     // LogForce: outlives the logger
 
-// Process-wide, outside any logger, so that it outlives the logger.
-std::atomic<bool> sbLogForce{false};
-
-// Appends c when the text still has room; returns whether it did.
-bool appendChar(char* text, size_t& length, char c)
+// At most 4095 characters, always terminated (the platform's formatting, so "%p" prints
+// as the system prints pointers).
+void formatText(char* buffer, const char* format, va_list ap)
 {
-    if (length >= LOG_TEXT_SIZE - 1)
-        return false;
-    text[length++] = c;
-    text[length] = 0;
-    return true;
+    int n = _vsnprintf(buffer, zvcrypt::LOG_LINE_MAX, format, ap);
+    if (n < 0 || n >= static_cast<int>(zvcrypt::LOG_LINE_MAX)) buffer[zvcrypt::LOG_LINE_MAX] = '\0';
 }
 
-// Line-end rules of the direct trace: a lone final "\n" becomes "\r\n", a text without a
-// final "\n" gets "\r\n", as far as the buffer allows.
-void endLine(char* text)
-{
-    size_t length = std::strlen(text);
-    if (length > 0 && text[length - 1] == '\n' && (length < 2 || text[length - 2] != '\r')) {
-        if (length < LOG_TEXT_SIZE - 1) {
-            text[length - 1] = '\r';
-            text[length] = '\n';
-            text[++length] = 0;
-        }
-    }
-    if (length == 0 || text[length - 1] != '\n') {
-        if (appendChar(text, length, '\r'))
-            appendChar(text, length, '\n');
-    }
-}
-
-}  // namespace
-
-// Both entry points save the last error with GetLastError, not zvGetLastError: that one
-// also refills the shared error-text buffer, which would change a zvErrorText result the
-// caller passes as an argument before it is formatted.
-void zvLogRaw(const char* format, ...)
-{
-    DWORD err = GetLastError();
-    char text[LOG_TEXT_SIZE] = {};
-    if (format) {
-        va_list args;
-        va_start(args, format);
-        std::vsnprintf(text, LOG_TEXT_SIZE, format, args);
-        va_end(args);
-    }
-    endLine(text);
-    OutputDebugStringA(text);
-    std::fprintf(stderr, "%s", text);
-    SetLastError(err);
-}
+} // namespace
 
 void zvLogWrite(const char* sourceFile, int line, unsigned long mask, const char* format, ...)
 {
-    DWORD err = GetLastError();
-    if (format) {
-        char text[LOG_TEXT_SIZE] = {};
-        va_list args;
-        va_start(args, format);
-        std::vsnprintf(text, LOG_TEXT_SIZE, format, args);
-        va_end(args);
-        // No logger: shown only when forced, otherwise dropped.
-        if (sbLogForce.load())
-            std::fprintf(stderr, "*%s", text);
+    DWORD error = GetLastError();
+    zvCLog* log = gpLog;
+    if (log) {
+        // A line the mask drops needs no formatting; only a profiler wants every call.
+        if (log->passesMask(mask) || log->hasProfiler()) {
+            if (format) {
+                char text[zvcrypt::LOG_LINE_MAX + 1];
+                va_list ap;
+                va_start(ap, format);
+                formatText(text, format, ap);
+                va_end(ap);
+                log->write(sourceFile, line, mask, text, error);
+            } else {
+                log->write(sourceFile, line, mask, nullptr, error);
+            }
+        }
+    } else if (gbForce && format) {
+        char text[zvcrypt::LOG_LINE_MAX + 1];
+        va_list ap;
+        va_start(ap, format);
+        formatText(text, format, ap);
+        va_end(ap);
+        fprintf(stderr, "*%s", text);
     }
-    SetLastError(err);
+    SetLastError(error);
+}
+
+void zvLogRaw(const char* format, ...)
+{
+    DWORD error = GetLastError();
+    char text[zvcrypt::LOG_LINE_MAX + 1];
+    text[0] = '\0';
+    if (format) {
+        va_list ap;
+        va_start(ap, format);
+        formatText(text, format, ap);
+        va_end(ap);
+    }
+    char lineBuffer[zvcrypt::LOG_LINE_MAX + 1];
+    zvcrypt::LogLine line(lineBuffer, zvcrypt::LOG_LINE_MAX);
+    line.add(text);
+    line.normaliseLineEnd();
+    OutputDebugStringA(line.text());
+    fprintf(stderr, "%s", line.text());
+    SetLastError(error);
+}
+
+void zvLogSetTag(const char* tag)
+{
+    if (zvCLog* log = gpLog) log->setTag(tag);
+}
+
+void zvLogIndent()
+{
+    DWORD error = GetLastError();
+    if (zvCLog* log = gpLog) log->indent(1);
+    SetLastError(error);
+}
+
+void zvLogUnindent()
+{
+    DWORD error = GetLastError();
+    if (zvCLog* log = gpLog) log->indent(-1);
+    SetLastError(error);
+}
+
+void zvLogAddSubProc(const char* name)
+{
+    DWORD error = GetLastError();
+    if (zvCLog* log = gpLog) log->addSubProc(name);
+    SetLastError(error);
+}
+
+void zvLogRemoveSubProc(const char* name)
+{
+    DWORD error = GetLastError();
+    if (zvCLog* log = gpLog) log->removeSubProc(name);
+    SetLastError(error);
+}
+
+void zvLogConfigure(const zvcrypt::Config& store)
+{
+    if (zvCLog* log = gpLog) log->configure(store);
 }
 
 void zvLogSetForce(bool force)
 {
-    sbLogForce.store(force);
+    gbForce = force;
+}
+
+void zvLogClear()
+{
+    if (zvCLog* log = gpLog) log->clear();
+}
+
+// Static initialisation and termination run on one thread: the count needs no lock.
+zvCLogInit::zvCLogInit()
+{
+    if (giInitCount++ == 0) {
+        if (!gpLog)
+            gpLog = new zvCLog();
+        else
+            zvLogRaw("*******zvCLogInit THIS SHOULD NOT HAPPEN******");
+    }
+}
+
+zvCLogInit::~zvCLogInit()
+{
+    if (--giInitCount == 0 && gpLog) {
+        delete gpLog;
+        gpLog = nullptr;
+    }
 }
