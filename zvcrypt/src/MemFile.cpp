@@ -1,6 +1,7 @@
 // Disk files mapped into memory under their base name.
 #include <zvcrypt/MemFile.h>
 #include <zvcrypt/Log.h>
+#include <zvcrypt/SystemErr.h>
 #include <zvcrypt/zvSysErr.h>
 #include <windows.h>
 #include <cstring>

@@ -2,6 +2,7 @@
 #include <zvcrypt/SharedMemory.h>
 #include <zvcrypt/Log.h>
 #include <zvcrypt/zvCryptException.h>
+#include <zvcrypt/SystemErr.h>
 #include <zvcrypt/zvSysErr.h>
 #include <windows.h>
 #include <cerrno>
