@@ -236,3 +236,41 @@ TEST_F(RingLog, ProfiledLoggerWritesToAFileNamedAfterTheExecutable)
     EXPECT_EQ(std::string::npos, data.find("[Mem["));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(dir.file("app").c_str()));
 }
+
+TEST_F(RingLog, MarkInTheHeaderMakesTheNextRunContinueInUtf16)
+{
+    TempDir dir("ringwide");
+    std::string path = dir.file("wide.log");
+    setDword("IOFileType", 2);
+    setText("LogPath", path);
+    ASSERT_EQ(0, run(dir, "r1", 3));
+    std::vector<unsigned char> bytes = readFileBytes(path);
+    ASSERT_EQ(RING + 44, bytes.size());
+    size_t used1 = le32(bytes, 12);
+
+    // The text mark lives in the header's marker field, not in the data.
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    DWORD written = 0;
+    WriteFile(h, "\xFF\xFE", 2, &written, nullptr);
+    CloseHandle(h);
+
+    ASSERT_EQ(0, run(dir, "r2", 2));
+    std::string data = readText(path);
+    ASSERT_EQ(RING + 44, data.size());
+    EXPECT_EQ('\xFF', data[0]);
+    EXPECT_EQ('\xFE', data[1]);
+    std::string continued;
+    for (char c : std::string("continuelog();\r\n")) {
+        continued += c;
+        continued += '\0';
+    }
+    // The first run's closing block stays 8-bit; the continuation behind it is UTF-16LE.
+    EXPECT_EQ("};\r\n" + continued, data.substr(used1 - 4, 4 + continued.size()));
+    std::string line;
+    for (char c : std::string("r2 line 000001 " + PAD)) {
+        line += c;
+        line += '\0';
+    }
+    EXPECT_NE(std::string::npos, data.find(line, used1));
+}

@@ -19,7 +19,9 @@ MemFile::MemFile(bool bThrow, bool bHeader) : SharedMemory(bThrow, bHeader), mhF
 
 MemFile::~MemFile()
 {
+    // As close, without reporting: the data reaches the file, the view and handles go.
     if (mbAttached) {
+        FlushViewOfFile(mpData, 0);
         UnmapViewOfFile(mpData);
         mpData = mpCursor = nullptr;
         mbAttached = false;

@@ -51,6 +51,8 @@ SharedMemory::SharedMemory(bool bThrow, bool bHeader)
 
 SharedMemory::~SharedMemory()
 {
+    // A destructor must not throw: a failure here is only recorded.
+    mbThrow = false;
     if (mbAttached)
         SharedMemory::close();
     if (mhMapping) {
@@ -107,6 +109,8 @@ bool SharedMemory::create(const char* name, unsigned long size)
     ScopeTrace scope(entry, mbAttached);
 
     std::string op = std::string("SharedMemory::create(") + (name ? name : "") + ", " + std::to_string(size) + ")";
+    if (mbAttached && !SharedMemory::close())
+        return false;
     if (size < getMinSize())
         size = getMinSize();
     if (size > getMaxSize())
@@ -142,6 +146,8 @@ bool SharedMemory::open(const char* name, unsigned long size)
 {
     zvLogRaw("->SharedMemory::open(%s,%d)", name ? name : "(null)", static_cast<int>(size));
     std::string op = std::string("SharedMemory::open(") + (name ? name : "") + ", " + std::to_string(size) + ")";
+    if (mbAttached && !SharedMemory::close())
+        return false;
     HANDLE h = name ? OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, name) : nullptr;
     if (!h) {
         unsigned long err = GetLastError();
