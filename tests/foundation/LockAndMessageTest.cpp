@@ -117,6 +117,20 @@ private:
     zvMessageClient* m_victim;
 };
 
+// Ends the broadcaster from inside its action.
+class Ender : public zvMessageClient {
+public:
+    Ender() : zvMessageClient(ZV_MSG_LOG_ENDING) {}
+    bool zvMessageAction(unsigned long) override
+    {
+        ++calls;
+        if (calls == 1)
+            zvMessage::getInstance()->broadcast(ZV_MSG_LOG_ENDING);
+        return true;
+    }
+    int calls = 0;
+};
+
 using Codes = std::vector<unsigned long>;
 
 class Broadcast : public ::testing::Test {
@@ -249,5 +263,18 @@ TEST_F(Broadcast, ReceiverDestroyedAfterEndingLeavesNoTrouble)
         zvMessage::getInstance()->broadcast(ZV_MSG_LOG_ENDING);
     }  // unregisters from a re-created, empty broadcaster
     EXPECT_EQ(0u, zvMessage::getClientCount());
+    EXPECT_EQ(0u, zvMessage::getHistoryCount());
+}
+
+TEST_F(Broadcast, EndingFromInsideAnActionEndsOnce)
+{
+    StderrCapture quiet;
+    Ender ender;
+    Recorder after(ZV_MSG_LOG_ENDING);
+    zvMessage::registerClient(&ender);
+    zvMessage::registerClient(&after);
+    zvMessage::getInstance()->broadcast(ZV_MSG_LOG_ENDING);
+    EXPECT_EQ(2, ender.calls);  // the outer and the inner ending
+    EXPECT_EQ((Codes{8}), after.codes);  // the outer walk stops once the lists are gone
     EXPECT_EQ(0u, zvMessage::getHistoryCount());
 }

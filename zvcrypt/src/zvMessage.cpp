@@ -88,7 +88,8 @@ long zvMessage::broadcast(unsigned long code)
         zvLogRaw("->CALLING zvMessageAction %p", static_cast<void*>(client));
         client->zvMessageAction(code);
     }
-    if (code == ZV_MSG_LOG_ENDING)
+    // A receiver that itself broadcast the ending code has already ended the broadcaster.
+    if (code == ZV_MSG_LOG_ENDING && spInstance == this)
         delete this;
     return 1;
 }
