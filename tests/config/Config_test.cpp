@@ -93,71 +93,51 @@ std::wstring textOf(const Config& store, const char* key)
 
 } // namespace
 
-TEST(ConfigStore, NumbersAreReadFromDwordValuesWhateverTheCase)
+TEST(ConfigStore, NumbersComeFromDwordValuesOnlyWhateverTheCase)
 {
     RegistryKey key(testKeyPath("numbers"));
     ASSERT_TRUE(key.ok());
     key.dword(L"LogLevel", 3);
     key.dword(L"Mask", 0x09000000);
-    key.dword(L"Max", 0xFFFFFFFF);
+    key.text(L"TextLevel", L"3");
+    key.text(L"LogFile", L"C:\\logs\\app.log");
 
     Config store;
     ASSERT_TRUE(store.load(key.path()));
-    EXPECT_EQ(3u, store.getCount());
-
+    EXPECT_EQ(4u, store.getCount());
+    for (const char* name : {"LogLevel", "LOGLEVEL", "loglevel"}) {
+        unsigned long v = 0;
+        EXPECT_TRUE(store.getValue(name, v)) << name;
+        EXPECT_EQ(3ul, v) << name;
+    }
     unsigned long v = 0;
-    EXPECT_TRUE(store.getValue("LogLevel", v));
-    EXPECT_EQ(3ul, v);
-    v = 0;
-    EXPECT_TRUE(store.getValue("LOGLEVEL", v));
-    EXPECT_EQ(3ul, v);
-    v = 0;
-    EXPECT_TRUE(store.getValue("loglevel", v));
-    EXPECT_EQ(3ul, v);
     EXPECT_TRUE(store.getValue("mask", v));
     EXPECT_EQ(0x09000000ul, v);  // no byte swapping on the way
-    EXPECT_TRUE(store.getValue("MAX", v));
-    EXPECT_EQ(0xFFFFFFFFul, v);
-
-    // The value comes out as 4 host-order bytes.
     Blob raw;
-    ASSERT_TRUE(store.getValue("Mask", raw));
+    ASSERT_TRUE(store.getValue("Mask", raw));  // 4 bytes in host order
     ASSERT_EQ(4ul, raw.getLength());
     EXPECT_EQ(0x09000000ul, *(const unsigned long*)raw.getData());
+
+    // A number stored as text is no number, but reads back as wide text.
+    v = 77;
+    EXPECT_TRUE(store.getValue("TextLevel", v));
+    EXPECT_EQ(0ul, v);
+    EXPECT_EQ(L"3", textOf(store, "textlevel"));
+    Blob file;
+    ASSERT_TRUE(store.getValue("LOGFILE", file));
+    EXPECT_TRUE(file.getFormat() & zvcrypt::BLOB_WCHAR);
+    EXPECT_STREQ("C:\\logs\\app.log", file.getString());
 
     ConfigEntry query("LogLevel");
     ASSERT_TRUE(store.find(query));
     EXPECT_EQ(4ul, query.getType());
     EXPECT_STREQ(key.path(), query.getSection().getString());
-    EXPECT_STREQ("loglevel", query.getKey().getString());
+    ConfigEntry text("logfile");
+    ASSERT_TRUE(store.find(text));
+    EXPECT_EQ(1ul, text.getType());
 }
 
-TEST(ConfigStore, TextValueIsNoNumber)
-{
-    RegistryKey key(testKeyPath("text"));
-    ASSERT_TRUE(key.ok());
-    key.text(L"LogLevel", L"3");
-    key.text(L"LogFile", L"C:\\logs\\app.log");
-
-    Config store;
-    ASSERT_TRUE(store.load(key.path()));
-    unsigned long v = 77;
-    EXPECT_TRUE(store.getValue("LogLevel", v));
-    EXPECT_EQ(0ul, v);
-    EXPECT_EQ(L"3", textOf(store, "LogLevel"));
-    EXPECT_EQ(L"C:\\logs\\app.log", textOf(store, "logfile"));
-
-    Blob value;
-    ASSERT_TRUE(store.getValue("LOGFILE", value));
-    EXPECT_TRUE(value.getFormat() & zvcrypt::BLOB_WCHAR);
-    EXPECT_STREQ("C:\\logs\\app.log", value.getString());
-
-    ConfigEntry query("logfile");
-    ASSERT_TRUE(store.find(query));
-    EXPECT_EQ(1ul, query.getType());
-}
-
-TEST(ConfigStore, OnlyTheFirstVariableOfATextIsExpanded)
+TEST(ConfigStore, OnlyTheFirstVariableOfATextIsExpandedOtherTypesStayAsRead)
 {
     RegistryKey key(testKeyPath("expand"));
     ASSERT_TRUE(key.ok());
@@ -170,6 +150,7 @@ TEST(ConfigStore, OnlyTheFirstVariableOfATextIsExpanded)
     key.text(L"Middle", L"x%TEMP%y%");
     key.text(L"Empty", L"%%rest");
     key.text(L"Expand", L"%TEMP%\\x", REG_EXPAND_SZ);
+    key.bytes(L"Bin", {0x01, 0xAB, 0x00, 0x7F, 0x10});
 
     Config store;
     ASSERT_TRUE(store.load(key.path()));
@@ -185,20 +166,9 @@ TEST(ConfigStore, OnlyTheFirstVariableOfATextIsExpanded)
     ConfigEntry query("Expand");
     ASSERT_TRUE(store.find(query));
     EXPECT_EQ(4ul, query.getType());
-}
-
-TEST(ConfigStore, OtherTypesKeepTheirBytes)
-{
-    RegistryKey key(testKeyPath("binary"));
-    ASSERT_TRUE(key.ok());
-    key.bytes(L"Bin", {0x01, 0xAB, 0x00, 0x7F, 0x10});
-
-    Config store;
-    ASSERT_TRUE(store.load(key.path()));
-    Blob value;
-    ASSERT_TRUE(store.getValue("bin", value));
-    ASSERT_EQ(5ul, value.getLength());
-    EXPECT_STREQ("01AB007F10", value.toHex());
+    Blob bin;
+    ASSERT_TRUE(store.getValue("bin", bin));
+    EXPECT_STREQ("01AB007F10", bin.toHex());
 }
 
 TEST(ConfigStore, NamesMatchWithoutCaseButOtherwiseExactly)
@@ -229,20 +199,7 @@ TEST(ConfigStore, NamesMatchWithoutCaseButOtherwiseExactly)
     EXPECT_FALSE(store.find(empty));
 }
 
-TEST(ConfigStore, MissingKeyGivesAnEmptyStore)
-{
-    Config store;
-    EXPECT_TRUE(store.load(testKeyPath("does-not-exist").c_str()));
-    EXPECT_EQ(0u, store.getCount());
-    unsigned long v = 7;
-    Blob b("untouched");
-    EXPECT_FALSE(store.getValue("LogLevel", v));
-    EXPECT_FALSE(store.getValue("LogLevel", b));
-    EXPECT_EQ(7ul, v);
-    EXPECT_STREQ("untouched", b.getString());
-}
-
-TEST(ConfigStore, LoadReplacesAndNullNameKeepsTheStore)
+TEST(ConfigStore, LoadReplacesMissingKeyEmptiesNullNameKeeps)
 {
     RegistryKey first(testKeyPath("first"));
     RegistryKey second(testKeyPath("second"));
@@ -265,9 +222,14 @@ TEST(ConfigStore, LoadReplacesAndNullNameKeepsTheStore)
     EXPECT_TRUE(store.getValue("Shared", v));
     EXPECT_EQ(20ul, v);
 
+    // A missing key empties the store; failed lookups leave the outputs alone.
     ASSERT_TRUE(store.load(testKeyPath("gone").c_str()));
     EXPECT_EQ(0u, store.getCount());
+    Blob b("untouched");
     EXPECT_FALSE(store.getValue("Shared", v));
+    EXPECT_FALSE(store.getValue("Shared", b));
+    EXPECT_EQ(20ul, v);
+    EXPECT_STREQ("untouched", b.getString());
 }
 
 TEST(ConfigStore, LongValuesAreReadWhole)
@@ -286,21 +248,4 @@ TEST(ConfigStore, LongValuesAreReadWhole)
     unsigned long v = 0;
     EXPECT_TRUE(store.getValue(std::string(300, 'N').c_str(), v));
     EXPECT_EQ(5ul, v);
-}
-
-TEST(ConfigStore, EntriesCopyAllFields)
-{
-    ConfigEntry a;
-    EXPECT_EQ(4ul, a.getType());
-    a.set(Blob(L"Name"), Blob(L"value"), 1);
-    a.setSection(Blob("Software\\X"));
-    ConfigEntry b(a);
-    ConfigEntry c;
-    c = a;
-    for (const ConfigEntry* e : {&b, &c}) {
-        EXPECT_STREQ("name", e->getKey().getString());
-        EXPECT_STREQ("Software\\X", e->getSection().getString());
-        EXPECT_EQ(1ul, e->getType());
-        EXPECT_STREQ(L"value", e->getValue().getWString());
-    }
 }

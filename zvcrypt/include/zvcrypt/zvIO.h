@@ -30,7 +30,7 @@ public:
     virtual int write(const void* buffer, unsigned int length) = 0;
     virtual bool isOpen() = 0;
     virtual bool flush() = 0;
-    // Back-end specific requests; the interface itself ignores them.
+    // Requests particular to one back-end; the interface itself ignores them.
     virtual int control(int code, const void* buffer, unsigned int length);
     // Virtual so that the owner may delete a back-end through this interface.
     virtual ~zvIO() {}
