@@ -52,19 +52,6 @@ TEST(HeapAnalyser, DestructionDeletesHeapOutInTheCurrentDirectory)
     LogProcAnalyse second;
 }
 
-TEST(HeapAnalyser, LineFieldAndClosingReportTexts)
-{
-    char buf[128];
-    formatHeapField(buf, sizeof buf, 1536u * 1024 + 1023);
-    EXPECT_STREQ("[Mem[1536Kb]] ", buf);
-    formatHeapField(buf, sizeof buf, 5u * 1024);
-    EXPECT_STREQ("[Mem[   5Kb]] ", buf);
-    formatHeapField(buf, sizeof buf, 12345u * 1024);
-    EXPECT_STREQ("[Mem[12345Kb]] ", buf);
-    formatHeapReport(buf, sizeof buf, 2048u * 1024);
-    EXPECT_STREQ("\";\r\nTotal memory difference: 2048Kb\r\n\r\n", buf);
-}
-
 TEST(ModuleName, ExecutableNameWithAndWithoutPath)
 {
     std::string full = zvModuleFileName(nullptr, false);
@@ -73,30 +60,16 @@ TEST(ModuleName, ExecutableNameWithAndWithoutPath)
     ASSERT_GT(full.size(), base.size());
     EXPECT_EQ('\\', full[full.size() - base.size() - 1]);
     EXPECT_EQ(base, full.substr(full.size() - base.size()));
-
-    EXPECT_EQ("b.txt", zvBaseName("a\\b.txt"));
-    EXPECT_EQ("a\\", zvBaseName("a\\"));
-    EXPECT_EQ("plain", zvBaseName("plain"));
 }
 
-TEST(Profiler, NamesAndAccumulatedLaps)
+TEST(Profiler, NullNameBecomesTheOperationAndLapsAccumulate)
 {
     CProfiler p;
-    EXPECT_EQ(0.0, p.elapsed());
-    EXPECT_STREQ("", p.name());
     p.start(nullptr);
     EXPECT_STREQ("The operation", p.name());
     p.start("");
     EXPECT_STREQ("", p.name());
-    std::string longName(150, 'n');
-    p.start(longName.c_str());
-    EXPECT_EQ(99u, strlen(p.name()));
-
     p.stop();
     double first = p.elapsed();
-    EXPECT_GE(first, 0.0);
-    p.resume();
-    double total = p.lap();
-    EXPECT_GE(total, first);
-    EXPECT_GE(p.lap(), total);
+    EXPECT_GE(p.lap(), first);
 }

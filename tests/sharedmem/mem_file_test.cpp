@@ -68,17 +68,6 @@ TEST(MappedFileLayout, MarkerLivesInTheHeaderAndReadsBackAtPositionZero)
     EXPECT_EQ(0xFE, file[1]);
 }
 
-TEST(MappedFileLayout, SeekWithUnknownOriginOnlyRefreshesAndSeekEndKeepsTheLength)
-{
-    TempDir dir("mfseek");
-    zvIOMemFile io(1024);
-    ASSERT_TRUE(io.create(dir.file("seek.log").c_str(), true, 438));
-    ASSERT_EQ(6, io.write("abcdef", 6));
-    EXPECT_EQ(6, io.seek(123, 5));
-    EXPECT_EQ(6, io.seekEnd(0));
-    EXPECT_EQ(6, io.tell());
-}
-
 TEST(MappedFileRing, ReopenContinuesAfterTheRecordedLength)
 {
     TempDir dir("mfcont");

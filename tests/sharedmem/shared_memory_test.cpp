@@ -250,19 +250,6 @@ TEST(SharedMemoryFailures, ThrowingObjectDeliversTheSameFailuresAsExceptions)
     EXPECT_FALSE(opener.isAttached());
 }
 
-TEST(SharedMemoryLifecycle, AddBeforeCreateUsesAHeapBufferThatCreateReplaces)
-{
-    SharedMemory shm(false, true);
-    ASSERT_TRUE(shm.add(bytes("early"), 5));
-    EXPECT_FALSE(shm.isAttached());
-    EXPECT_EQ(5u, shm.getLength());
-    EXPECT_EQ(0, memcmp(shm.getData(), "early", 5));
-
-    ASSERT_TRUE(shm.create(uniqueName("early").c_str(), 1024));
-    EXPECT_EQ(0u, shm.getLength());
-    EXPECT_EQ(44u, shm.getPosition());
-}
-
 TEST(SharedMemoryLifecycle, CloseTwiceAndRemoveZeroesTheUsedBytes)
 {
     std::string name = uniqueName("rm");

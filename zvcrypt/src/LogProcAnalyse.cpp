@@ -2,7 +2,6 @@
 #include <zvcrypt/LogProcAnalyse.h>
 #include <windows.h>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 
 namespace zvcrypt {
@@ -60,17 +59,6 @@ unsigned long LogProcAnalyse::difference()
 {
     walk();
     return static_cast<unsigned long>(static_cast<uint32_t>(mulBytesInUse - mulBaseline));
-}
-
-int formatHeapField(char* out, unsigned long outSize, unsigned long bytesInUse)
-{
-    return _snprintf(out, outSize, "[Mem[%4dKb]] ", static_cast<int>(bytesInUse >> 10));
-}
-
-int formatHeapReport(char* out, unsigned long outSize, unsigned long difference)
-{
-    return _snprintf(out, outSize, "\";%sTotal memory difference: %dKb%s%s", "\r\n",
-                     static_cast<int>(difference / 1024), "\r\n", "\r\n");
 }
 
 }  // namespace zvcrypt

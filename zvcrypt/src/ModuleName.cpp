@@ -4,13 +4,18 @@
 
 namespace zvcrypt {
 
-std::string zvBaseName(const std::string& path)
+namespace {
+
+// The part after the last backslash, or the whole path when nothing follows one.
+std::string baseName(const std::string& path)
 {
     std::string::size_type slash = path.rfind('\\');
     if (slash == std::string::npos || slash + 1 >= path.size())
         return path;
     return path.substr(slash + 1);
 }
+
+}  // namespace
 
 std::string zvModuleFileName(void* hModule, bool baseNameOnly)
 {
@@ -19,7 +24,7 @@ std::string zvModuleFileName(void* hModule, bool baseNameOnly)
     if (n > MAX_PATH)
         n = MAX_PATH;
     std::string path(name, n);
-    return baseNameOnly ? zvBaseName(path) : path;
+    return baseNameOnly ? baseName(path) : path;
 }
 
 }  // namespace zvcrypt

@@ -34,9 +34,4 @@ private:
     unsigned long mulBaseline;
 };
 
-// The heap field of a log line: "[Mem[%4dKb]] " with the bytes in use divided by 1024.
-int formatHeapField(char* out, unsigned long outSize, unsigned long bytesInUse);
-// The heap report of the closing block: "\";\r\nTotal memory difference: <n>Kb\r\n\r\n".
-int formatHeapReport(char* out, unsigned long outSize, unsigned long difference);
-
 }  // namespace zvcrypt

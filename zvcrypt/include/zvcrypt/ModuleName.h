@@ -9,8 +9,4 @@ namespace zvcrypt {
 // backslash. A null module is the process's executable.
 std::string zvModuleFileName(void* hModule, bool baseNameOnly);
 
-// The part of a path after its last backslash, or the whole path when there is none
-// or nothing follows it.
-std::string zvBaseName(const std::string& path);
-
 }  // namespace zvcrypt
