@@ -175,7 +175,8 @@ TEST_F(RingLog, SecondRunContinuesWhereTheFirstEnded)
     // The second run wrote over the first run's trailer, right behind its closing block.
     EXPECT_EQ("};\r\ncontinuelog();\r\n", data.substr(used1 - 4, 20));
     // One preamble of each kind: the new file's at the data start, the continuation's.
-    EXPECT_EQ(0, data.compare(44, 14, "createlog();\r\n"));
+    EXPECT_EQ(0, data.compare(44, 57, "createlog();\r\nioFileType(\"class zvcrypt::zvIOMemFile\");\r\n"))
+        << data.substr(44, 57);
     EXPECT_EQ(std::string::npos, data.find("createlog();", 45));
     EXPECT_EQ(data.find("continuelog();"), data.rfind("continuelog();"));
     std::vector<Line> r1 = wholeLines(data, "r1", 44, used1);
