@@ -2,7 +2,9 @@
 // number packing.
 #include <gtest/gtest.h>
 #include <zvcrypt/Blob.h>
+#include <zvcrypt/StrBlob.h>
 #include "StderrCapture.h"
+#include <cstdarg>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -344,6 +346,29 @@ TEST(BlobBuffer, HandedInBufferIsNeverOverrun)
     EXPECT_EQ(19u, b.getSize());
     EXPECT_TRUE(b.guardsIntact());
     EXPECT_STREQ("abcdefghijklmnopXYZ", b.getString());
+}
+
+namespace {
+void formatGuarded(Blob& target, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    StrBlob::formatInto(target, format, args);
+    va_end(args);
+}
+}  // namespace
+
+TEST(BlobBuffer, FormattingStaysInsideAHandedIn512Buffer)
+{
+    GuardedBlob b(STRBLOB_FORMAT_LIMIT);
+    formatGuarded(b, "%s", std::string(2000, 'g').c_str());
+    EXPECT_TRUE(b.usesOwnArea());
+    EXPECT_EQ(512u, b.getLength());
+    EXPECT_TRUE(b.guardsIntact());
+    formatGuarded(b, "%s-%d", "short", 1);
+    EXPECT_STREQ("short-1", reinterpret_cast<const char*>(b.getData()));
+    EXPECT_EQ(0, b.getData()[8]);  // the long text behind it is gone
+    EXPECT_TRUE(b.guardsIntact());
 }
 
 TEST(BlobBuffer, AllocationFailureIsReportedNotThrown)
