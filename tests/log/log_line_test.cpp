@@ -46,8 +46,8 @@ TEST(LogLinePieces, FormattedPiecesAreCutAtTheEnd)
 TEST(LogSourceName, BaseNameIsTheLastComponentWithoutClosingParenthesis)
 {
     const char* base = nullptr;
-    EXPECT_EQ(5u, zvcrypt::logBaseName("C:\\src\\debug.cpp)", &base));
-    EXPECT_EQ(std::string("debug"), std::string(base, 5));
+    EXPECT_EQ(9u, zvcrypt::logBaseName("C:\\src\\debug.cpp)", &base));
+    EXPECT_EQ(std::string("debug.cpp"), std::string(base, 9));
     EXPECT_EQ(0u, zvcrypt::logBaseName("nobackslash.cpp", &base));
     EXPECT_EQ(0u, zvcrypt::logBaseName("C:\\src\\", &base));
     EXPECT_TRUE(zvcrypt::logFilterPasses("main debug", "", 0));

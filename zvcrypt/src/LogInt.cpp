@@ -284,7 +284,13 @@ void zvCLog::writeLine(const char* sourceFile, int line, unsigned long mask, con
                        DWORD osError)
 {
     bool nested = tlOutputDepth > 0;
-    if (miState != LOGSTATE_STARTED && !nested) startLog();
+    if (miState != LOGSTATE_STARTED && !nested) {
+        // One thread starts the log; the others wait and find it started.
+        bool locked = mbThreadSave;
+        if (locked) mpLock->lock();
+        if (miState != LOGSTATE_STARTED) startLog();
+        if (locked) mpLock->unlock();
+    }
 
     char buffer[LOG_LINE_MAX + 1];
     LogLine out(buffer, LOG_LINE_MAX);

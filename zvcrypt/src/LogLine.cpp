@@ -29,12 +29,10 @@ void LogLine::addv(const char* format, va_list ap)
 {
     size_t room = mulCap - mulLen;
     if (room == 0) return;
-    int n = vsnprintf(mpBuf + mulLen, room + 1, format, ap);
-    if (n < 0) {
-        mpBuf[mulLen] = '\0';
-        return;
-    }
-    mulLen += static_cast<size_t>(n) < room ? static_cast<size_t>(n) : room;
+    // The platform's formatting: "%p" prints as the system prints pointers (upper case).
+    // It returns -1 when the text is cut and then leaves it unterminated.
+    int n = _vsnprintf(mpBuf + mulLen, room, format, ap);
+    mulLen += (n < 0 || static_cast<size_t>(n) > room) ? room : static_cast<size_t>(n);
     mpBuf[mulLen] = '\0';
 }
 
