@@ -1,0 +1,4 @@
+#include "AboutDlg.h"
+#include "resource.h"
+
+CAboutDlg::CAboutDlg(CWnd* pParent) : CDialog(IDD_ABOUTBOX, pParent) {}

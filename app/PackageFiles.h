@@ -1,0 +1,7 @@
+// The package's run-time files: copied beside the relocated program, deleted by the batch.
+#pragma once
+
+// The program's own file name, as the start folder search and the batch use it.
+extern const char* const PROGRAM_FILE_NAME;           // "Vacater.exe"
+const int PACKAGE_FILE_COUNT = 5;
+extern const char* const PACKAGE_FILES[PACKAGE_FILE_COUNT];

@@ -1,0 +1,150 @@
+#include "RemoveManager.h"
+#include "EjectReport.h"
+#include "EjectSettings.h"
+#include "Splash.h"
+#include "debug.h"
+#include <cstring>
+#include <string>
+#include <windows.h>
+
+namespace {
+
+const int EJECT_MAX_PASSES = 10;
+const int COMMAND_BUFFER = 512;
+const unsigned long REPORT_BUFFER = 16000;
+
+// The wide traces show file names and captions as readable text.
+std::wstring Wide(const char* text)
+{
+    int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    if (n <= 0) return std::wstring();
+    std::wstring w(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text, -1, &w[0], n);
+    w.resize(static_cast<size_t>(n - 1));
+    return w;
+}
+
+} // namespace
+
+CRemoveManager::CRemoveManager() {}
+
+CRemoveManager::~CRemoveManager() {}
+
+int CRemoveManager::EjectVaultik()
+{
+    DebugTrace(0, "--> CRemoveManager::EjectVaultik\n");
+    CEjectSettings settings = ReadEjectSettings(EJECT_SETTINGS_FILE);
+
+    CSplashWnd* pRemoveSplash = nullptr;
+    if (settings.removeSplash.IsEmpty()) {
+        DebugTraceW(0, L"No Splash file defined ! ");
+    } else {
+        DebugTraceW(0, L"Using SplashScreen %ls ... ", Wide(settings.removeSplash).c_str());
+        HBITMAP hBitmap = LoadPictureFile(settings.removeSplash);
+        if (hBitmap) {
+            pRemoveSplash = CSplashWnd::ShowSplashScreen(nullptr, hBitmap, 0,
+                                                         settings.removing.IsEmpty() ? 0 : WS_CAPTION);
+            if (pRemoveSplash) {
+                CSplashWnd::SetSplashText(pRemoveSplash, settings.removing);
+                DebugTraceW(0, L"Called ShowSplashScreen and set text %ls ", Wide(settings.removing).c_str());
+            }
+        }
+    }
+
+    Eject(EJECT_COMMAND_1);
+    int result = Eject(EJECT_COMMAND_2);
+
+    if (pRemoveSplash) CSplashWnd::HideSplashScreen(pRemoveSplash);
+
+    if (!settings.ejectOKSplash.IsEmpty()) {
+        HBITMAP hBitmap = LoadPictureFile(settings.ejectOKSplash);
+        if (hBitmap) {
+            int displayTime = ReadEjectOKTime(EJECT_SETTINGS_FILE);
+            CSplashWnd* pOKSplash = CSplashWnd::ShowSplashScreen(nullptr, hBitmap, static_cast<UINT>(displayTime),
+                                                                 settings.ejectOK.IsEmpty() ? 0 : WS_CAPTION);
+            DebugTraceW(0, L"Called SowSplashScreen wit image %ls and time %ld ", Wide(settings.ejectOKSplash).c_str(),
+                        static_cast<long>(displayTime));
+            if (pOKSplash) CSplashWnd::SetSplashText(pOKSplash, settings.ejectOK);
+            // The splash hides itself once this thread dispatches its timer again.
+            Sleep(static_cast<DWORD>(displayTime));
+        }
+    }
+
+    DebugTrace(0, "<-- CRemoveManager::EjectVaultik returns %ld\n", static_cast<long>(result));
+    return result;
+}
+
+int CRemoveManager::Eject(CString command)
+{
+    ZDHANDLE handle = ZDAPI_CreateHandle();
+    char commandText[COMMAND_BUFFER];
+    strncpy(commandText, command, COMMAND_BUFFER - 1);
+    commandText[COMMAND_BUFFER - 1] = '\0';
+
+    int passes = 0;
+    int result = 0;
+    bool devicesWereEjected = false;
+    bool goOn = true;
+    while (goOn) {
+        long devicesEjected = 0;
+        DebugTrace(0, "Eject: <%s> \r\n", commandText);
+        int ret = EjectDevice(handle, 0, commandText, &devicesEjected);
+        bool last = false;
+        if (ret == 0 || ret == -1 || ret == -2) {
+            result = ret;
+            last = true;
+        } else if (ret == 1) {
+            ++passes;
+        }
+        if (devicesEjected != 0) {
+            devicesWereEjected = true;
+        } else if (devicesWereEjected) {
+            last = true;  // an earlier pass ejected devices, this one found none left
+        }
+        goOn = !last && passes < EJECT_MAX_PASSES;
+    }
+
+    ZDAPI_CloseHandle(&handle);
+    DebugTrace(0, "<-- CRemoveManager::Eject: returns=%i \r\n", result);
+    return result;
+}
+
+int CRemoveManager::EjectDevice(ZDHANDLE handle, unsigned long flags, const char* command, long* pDevicesEjected)
+{
+    char buffer[REPORT_BUFFER];
+    memset(buffer, 0, sizeof buffer);
+    unsigned long length = 0;
+    long devicesEjected = 0;
+    int iRet = 1;
+
+    ZDAPI_ZevDevExec(handle, flags, command);
+
+    ZDAPI_GetOutput(handle, buffer, REPORT_BUFFER, &length);
+    if (buffer[0]) {
+        DebugTrace(0, "CRemoveManager::EjectDevice: output\r\n\t%s\r\n*******************\r\n", buffer);
+        FindDevicesEjected(buffer, &devicesEjected);
+        DebugTrace(0, "CRemoveManager::EjectDevice: set DevicesEjected to %ld\r\n", devicesEjected);
+    }
+
+    ZDAPI_ParseCurrentOutput(handle, 0);
+
+    ZDAPI_GetDevice(handle, 0, buffer, REPORT_BUFFER, &length);
+    if (buffer[0]) DebugTrace(0, "CRemoveManager::EjectDevice:\r\n%s", buffer);
+
+    ZDAPI_GetDeviceInfo(handle, 0, "info", buffer, REPORT_BUFFER, &length);
+    switch (ClassifyEjectInfo(buffer)) {
+    case EJECT_INFO_EJECTED:
+        iRet = 0;
+        break;
+    case EJECT_INFO_FAILED:
+        ZDAPI_GetDeviceInfo(handle, 0, "error", buffer, REPORT_BUFFER, &length);
+        iRet = EjectErrorResult(buffer);
+        break;
+    case EJECT_INFO_NONE:
+        break;
+    }
+
+    if (pDevicesEjected) *pDevicesEjected = devicesEjected;
+    DebugTrace(0, "<-- CRemoveManager::EjectDevice: iRet=%i with DevicesEjected=%ld\r\n", iRet, devicesEjected);
+    return iRet;
+}

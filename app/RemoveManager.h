@@ -1,0 +1,25 @@
+// Ejects the Vaultik token through the device-control library ZevDevDll.dll, with a splash
+// window while it works and another afterwards. Runs on the removal dialog's worker thread.
+#pragma once
+#include "CString.h"
+#include <ZevDevDll.h>
+
+class CRemoveManager {
+public:
+    CRemoveManager();
+    virtual ~CRemoveManager();
+
+    // Shows the first splash, runs both eject commands, hides the splash, shows the second
+    // splash for its display time (sleeping that long). Returns the second command's result:
+    // 0 done, -1 or -2 worth a retry.
+    int EjectVaultik();
+    // One eject command in up to 10 passes on one library handle; returns 0, -1 or -2.
+    int Eject(CString command);
+    // One pass: runs the command and reads the report. Stores the number of ejected devices
+    // through pDevicesEjected when not null. Returns 1 (inconclusive), 0 (ejected) or -2.
+    int EjectDevice(ZDHANDLE handle, unsigned long flags, const char* command, long* pDevicesEjected);
+};
+
+// The two eject commands, in the order they are issued.
+#define EJECT_COMMAND_1 "eject \"usb\\vid_3e7a&pid_40*\""
+#define EJECT_COMMAND_2 "eject \"usb\\vid_3e7a&pid_41*\""

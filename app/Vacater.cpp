@@ -1,0 +1,293 @@
+#include "Vacater.h"
+#include "CleanUpBatch.h"
+#include "PackageFiles.h"
+#include "Relocation.h"
+#include "Splash.h"
+#include "VacaterDlg.h"
+#include "XParamList.h"
+#include "resource.h"
+#include "debug.h"
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// Marks the start and the end of the program on the debugger output.
+CScopeTrace g_scope(__FILE__, __LINE__);
+
+const char* const SETTINGS_KEY = "Software\\Zevtron Systems\\Zevtron Vaultik\\tresoria";
+const char* const TRACE_TAG = "[VACATER]";
+
+CString TempDir()
+{
+    char buffer[MAX_PATH] = "";
+    DWORD n = GetEnvironmentVariableA("Temp", buffer, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) buffer[0] = '\0';
+    return CString(buffer);
+}
+
+} // namespace
+
+CRemoveApp theApp;
+
+CRemoveApp::CRemoveApp()
+    : m_bCleanUp(false), m_pRemoveDlg(nullptr), m_removeOnly(0), m_cleanUpOnly(0), m_sleep(0)
+{
+}
+
+BOOL CRemoveApp::InitInstance()
+{
+    DebugTrace(0, " --> InitInstance()");
+    m_cleanUpOnly = 0;
+    DebugInit(SETTINGS_KEY, TRACE_TAG);
+    CSplashWnd::EnableSplashScreen(TRUE);
+    DebugTrace(0, " --> InitInstance()");
+
+    const char* commandLine = GetCommandLineA();
+    m_currentPath = CutStartFolder(commandLine);
+    DebugTrace(0, "REMOVE_EXE : CurrentPath :  %s \r\n", static_cast<const char*>(m_currentPath));
+    m_currentPath = StripOpeningQuote(m_currentPath);
+    if (m_currentPath.IsEmpty()) {
+        char buffer[MAX_PATH] = "";
+        DWORD n = GetCurrentDirectoryA(MAX_PATH, buffer);
+        if (n == 0 || n >= MAX_PATH) buffer[0] = '\0';
+        m_currentPath = buffer;
+    }
+
+    XParamList params;
+    params.SetCommandLine(commandLine);
+    DebugTrace(0, "CommandLine : %s ", commandLine);
+    if (strchr(commandLine, '/') && params.Parse() && params.GetCount() > 0) {
+        for (int i = 0; i < params.GetCount(); ++i) {
+            if (!TakeOption(params.GetKey(i), params.GetValue(i))) {
+                // "/Sleep": this instance only waits and ends.
+                Sleep(m_sleep > 0 ? static_cast<DWORD>(m_sleep) : 0);
+                return FALSE;
+            }
+        }
+    }
+
+    AfxEnableControlContainer();
+    Enable3dControls();
+
+    BOOL result = CopyAndRestart();
+    DebugTrace(0, "REMOVE_EXE : CopyAndRestart() returns %ld\r\n", static_cast<long>(result));
+    return result;
+}
+
+bool CRemoveApp::TakeOption(const char* key, const char* value)
+{
+    if (strcmp(key, "/Application") == 0) {
+        m_removeApplication = value;
+        DebugTrace(0, "Received Commandline-Parameter %s ", value);
+    } else if (strcmp(key, "/RemoveOnly") == 0) {
+        m_removeOnly = atoi(value);
+        DebugTrace(0, "Received Commandline-Parameter /RemoveOnly %ld ", m_removeOnly);
+    } else if (strcmp(key, "/RemoveSplash") == 0) {
+        m_removeSplash = value;
+        DebugTrace(0, "Received Commandline-Parameter %s ", value);
+    } else if (strcmp(key, "/RemoveOKSplash") == 0) {
+        m_removeOKSplash = value;
+        DebugTrace(0, "Received Commandline-Parameter %s ", value);
+    } else if (strcmp(key, "/RmDir") == 0) {
+        m_rmDir = value;
+        DebugTrace(0, "Received Commandline-Parameter /RmDir%s ", value);
+    } else if (strcmp(key, "/RmAbsDir") == 0) {
+        m_rmAbsDir = value;
+        DebugTrace(0, "Received Commandline-Parameter /RmAbsDir%s ", value);
+    } else if (strcmp(key, "/CleanUpOnly") == 0) {
+        m_cleanUpOnly = atoi(value);
+        DebugTrace(0, "Received Commandline-Parameter /CleanUpOnly %ld ", m_cleanUpOnly);
+    } else if (strcmp(key, "/Sleep") == 0) {
+        m_sleep = atoi(value);
+        DebugTrace(0, "Received Commandline-Parameter /Sleep %ld ", m_sleep);
+        return false;
+    } else if (strcmp(key, "/VKDriveLetter") == 0) {
+        m_vkDriveLetter = value;
+        DebugTrace(0, "Received Commandline-Parameter %s ", value);
+    }
+    return true;
+}
+
+int CRemoveApp::ExitInstance()
+{
+    DebugTrace(0, "--> ExitInstance()\n");
+    if (m_sleep == 0) {
+        if (m_pRemoveDlg) {
+            delete m_pRemoveDlg;
+            m_pRemoveDlg = nullptr;
+            m_pMainWnd = nullptr;
+        }
+        if (m_bCleanUp) CleanUp(FALSE);
+        else DebugTrace(0, "REMOVE_EXE : m_bCleanUp is false, Did not call CleanUP() !! : \r\n");
+    }
+    DebugTrace(0, "<-- ExitInstance()\n");
+    return CWinApp::ExitInstance();
+}
+
+BOOL CRemoveApp::CopyAndRestart()
+{
+    DebugTrace(0, " --> CopyAndRestart()");
+    CString tempDir = TempDir();
+
+    if (RunsHere(m_currentPath, tempDir, m_removeOnly)) {
+        DebugTrace(0, "REMOVE_EXE : we run from this instance\n");
+        m_bCleanUp = true;
+        if (!getenv("HOME")) {
+            CString home;
+            home.Format("HOME=%s", static_cast<const char*>(tempDir));
+            _putenv(home);
+        }
+        m_pRemoveDlg = new CRemoveDlg(::GetDesktopWindow());
+        m_pMainWnd = m_pRemoveDlg;
+        m_pRemoveDlg->m_cleanUpOnly = m_cleanUpOnly;
+        m_pRemoveDlg->Create(IDD_VACATER_DIALOG);
+        DebugTrace(0, " <-- CopyAndRestart()");
+        ::SendMessageA(::GetDesktopWindow(), WM_PAINT, 0, 0);
+        return TRUE;
+    }
+
+    DebugTrace(0, "REMOVE_EXE : prepare the copy of the whole package...\n");
+    if (CountProcessesByName(PROGRAM_FILE_NAME) > 2) {
+        Sleep(1000);
+        if (CountProcessesByName(PROGRAM_FILE_NAME) > 2) return FALSE;
+    }
+
+    CString source = m_currentPath + "\\" + PROGRAM_FILE_NAME;
+    CString target = tempDir + "\\" + PROGRAM_FILE_NAME;
+    CopyProgramFile(source, target);
+
+    for (const char* name : PACKAGE_FILES) {
+        CString from, to;
+        from.Format("%s\\%s", static_cast<const char*>(m_currentPath), name);
+        to.Format("%s\\%s", static_cast<const char*>(tempDir), name);
+        if (CopyFileA(from, to, FALSE))
+            DebugTrace(0, "Copied file %s to %s", static_cast<const char*>(from), static_cast<const char*>(to));
+    }
+
+    SetCurrentDirectoryA(tempDir);
+    char driveLetter = m_currentPath.IsEmpty() ? ' ' : m_currentPath.GetAt(0);
+    CString commandLine = BuildRestartCommandLine(tempDir, driveLetter, m_cleanUpOnly, m_rmDir,
+                                                  m_rmAbsDir, m_vkDriveLetter);
+    DebugTrace(0, "Calling new instance with commandline : %s in %s",
+               static_cast<const char*>(commandLine), static_cast<const char*>(tempDir));
+
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_SHOW;
+    PROCESS_INFORMATION pi = {};
+    // CreateProcessA may write into the command line: hand it a private copy.
+    CString writable = commandLine;
+    if (CreateProcessA(nullptr, writable.GetBuffer(writable.GetLength() + 1), nullptr, nullptr, FALSE, 0,
+                       nullptr, tempDir, &si, &pi)) {
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+    } else {
+        MessageBoxA(nullptr, "Vacater-Tool could not be started", "Error", MB_OK);
+    }
+    m_bCleanUp = false;
+    return FALSE;
+}
+
+void CRemoveApp::CleanUp(BOOL bInit)
+{
+    if (m_removeOnly != 0) {
+        DebugTrace(0, "REMOVE_EXE : m_removeOnly=%ld\r\n", m_removeOnly);
+        return;
+    }
+    DebugTraceW(0, L"Running Remove.exe 'CleanUp()' with bInit == %ld", static_cast<long>(bInit));
+
+    CString tempDir = TempDir();
+    CleanUpBatch batch = BuildCleanUpBatch(m_removeApplication, tempDir, m_currentPath, m_rmDir, m_rmAbsDir);
+    const char* batchPath = batch.batchPath;
+    DebugTrace(0, "REMOVE_EXE : Batch-Pfad :  %s \r\n", batchPath);
+
+    HANDLE file = CreateFileA(batchPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        DebugTrace(0, "REMOVE_EXE : could not create batch file [INVALID_HANDLE_VALUE] :  %s \r\n", batchPath);
+        return;
+    }
+    DebugTrace(0, "rootdirname : [%s] ", APPDECK_FOLDER);
+    DebugTrace(0, "m_removeApplication : [%s] ", static_cast<const char*>(m_removeApplication));
+    switch (batch.setting) {
+    case CLEANUP_APPDECK:
+        DebugTrace(0, "Using batch-settings for Application : %s", static_cast<const char*>(m_removeApplication));
+        if (!tempDir.IsEmpty())
+            DebugTrace(0, "REMOVE_EXE : delete path :  %s \r\n", static_cast<const char*>(batch.deletePath));
+        break;
+    case CLEANUP_TRESORIA:
+        DebugTraceW(0, L"Using default batch-settings ");
+        break;
+    case CLEANUP_DEFAULT:
+        DebugTrace(0, "build batch to clear all dlls, exe and bat...\r\n");
+        break;
+    }
+
+    DWORD written = 0;
+    if (!WriteFile(file, batch.text.GetString(), static_cast<DWORD>(batch.text.GetLength()), &written, nullptr)) {
+        DebugTrace(0, "REMOVE_EXE : could not create batch file :  %s \r\n", batchPath);
+        CloseHandle(file);
+        return;
+    }
+    DebugTrace(0, "REMOVE_EXE : written batch file :  %s \r\n<%s>\r\n", batchPath, batch.text.GetString());
+    CloseHandle(file);
+
+    DebugTrace(0, "strBatch : %s", batchPath);
+    DebugTrace(0, "Execution-path : %s ", static_cast<const char*>(batch.workDir));
+
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION pi = {};
+    CString commandLine = batch.batchPath;
+    const char* workDir = batch.workDir.IsEmpty() ? nullptr : batch.workDir.GetString();
+    if (CreateProcessA(nullptr, commandLine.GetBuffer(commandLine.GetLength() + 1), nullptr, nullptr, TRUE, 0,
+                       nullptr, workDir, &si, &pi)) {
+        DebugTrace(0, "REMOVE_EXE : started batch-process [%s] successfully ... \r\n", batchPath);
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+    } else {
+        DebugTrace(0, "REMOVE_EXE : could not start batch-process  :  %s \r\n", batchPath);
+    }
+}
+
+int CRemoveApp::CountProcessesByName(const char* exeName)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return 0;
+    CString wanted(exeName);
+    wanted.MakeLower();
+    int count = 0;
+    PROCESSENTRY32 process = {};
+    process.dwSize = sizeof process;
+    for (BOOL more = Process32First(snapshot, &process); more; more = Process32Next(snapshot, &process)) {
+        MODULEENTRY32 module = {};
+        module.dwSize = sizeof module;
+        if (!GetProcessMainModule(process.th32ProcessID, process.th32ModuleID, &module, sizeof module)) continue;
+        CString name(module.szModule);
+        name.MakeLower();
+        if (name == wanted) ++count;
+    }
+    CloseHandle(snapshot);
+    return count;
+}
+
+bool CRemoveApp::GetProcessMainModule(DWORD processId, DWORD moduleId, MODULEENTRY32* pEntry, DWORD entrySize)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
+    if (snapshot == INVALID_HANDLE_VALUE) return false;
+    MODULEENTRY32 module = {};
+    module.dwSize = sizeof module;
+    bool found = false;
+    for (BOOL more = Module32First(snapshot, &module); more; more = Module32Next(snapshot, &module)) {
+        if (module.th32ModuleID == moduleId + 1) {
+            memcpy(pEntry, &module, entrySize < sizeof module ? entrySize : sizeof module);
+            found = true;
+            break;
+        }
+    }
+    CloseHandle(snapshot);
+    return found;
+}

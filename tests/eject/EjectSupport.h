@@ -1,0 +1,85 @@
+// Fixtures shared by the eject tests: folders and files, a thread with a message loop,
+// the device library's journal, splash windows on a thread, bitmaps and message pumping.
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+#include <windows.h>
+
+namespace ejecttest {
+
+// A fresh empty folder under %TEMP%, removed (with its files) at destruction.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    const std::string& path() const { return m_path; }
+    std::string file(const std::string& name) const { return m_path + "\\" + name; }
+private:
+    std::string m_path;
+};
+
+void WriteFile(const std::string& path, const std::string& bytes);
+std::string ReadFile(const std::string& path);
+std::string PackageFile(const char* name);  // a file of the generated sample package
+
+// Makes `dir` the current directory for the object's lifetime.
+class CurrentDir {
+public:
+    explicit CurrentDir(const std::string& dir);
+    ~CurrentDir();
+private:
+    std::string m_previous;
+};
+
+// A worker thread like the removal dialog's: waits for messages and dispatches them;
+// run() executes a function on it and returns when that is done.
+class LoopThread {
+public:
+    LoopThread();
+    ~LoopThread();
+    bool run(const std::function<void()>& fn, DWORD timeoutMs = 120000);
+    DWORD id() const { return m_id; }
+private:
+    static DWORD WINAPI Main(void* self);
+    HANDLE m_thread = nullptr;
+    HANDLE m_ready = nullptr;
+    DWORD m_id = 0;
+};
+
+// A splash window as a person would see it.
+struct SplashInfo {
+    HWND hWnd;
+    RECT window;
+    RECT client;
+    DWORD style;
+    std::string text;
+    bool visible;
+};
+std::vector<SplashInfo> SplashWindows(DWORD threadId);
+// The work area of the primary monitor.
+RECT WorkArea();
+
+// The device library's journal: calls only (lines starting with '#' tell about the scenario).
+struct Call {
+    std::vector<std::string> f;  // f[0] is the function name
+    const std::string& operator[](size_t i) const;
+};
+std::vector<Call> JournalCalls();
+std::string JournalText();
+// Uses `text` as the scenario for the next library handle and forgets earlier calls.
+void UseScenario(const TempDir& dir, const std::string& text);
+void UseNoScenario();
+
+// A top-down 32-bit bitmap: background colour with a rectangle of fg in its middle half.
+HBITMAP MakeBitmap(int width, int height, COLORREF bg, COLORREF fg);
+// Writes the same picture as a 24-bit BMP file.
+void WriteBmpFile(const std::string& path, int width, int height, COLORREF bg, COLORREF fg);
+COLORREF BitmapPixel(HBITMAP hBitmap, int x, int y);
+bool SimilarColour(COLORREF a, COLORREF b, int tolerance);
+
+// Dispatches this thread's messages until pred() holds or timeoutMs passed; returns pred().
+bool PumpUntil(const std::function<bool()>& pred, DWORD timeoutMs);
+void PumpFor(DWORD ms);
+
+} // namespace ejecttest
