@@ -48,10 +48,11 @@ void DebugTrace(int level, const char* format, ...)
     if (format) {
         va_list ap;
         va_start(ap, format);
-        vsnprintf(buffer, TRACE_BUFFER, format, ap);
+        // The platform's formatting, as the log call uses: "%p" in upper case.
+        int n = _vsnprintf(buffer, TRACE_BUFFER - 1, format, ap);
         va_end(ap);
+        if (n < 0 || static_cast<size_t>(n) >= TRACE_BUFFER - 1) buffer[TRACE_BUFFER - 1] = '\0';
     }
-    buffer[TRACE_BUFFER - 1] = '\0';
     WriteTrace(level, buffer);
 }
 

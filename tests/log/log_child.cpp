@@ -62,13 +62,15 @@ int main(int argc, char** argv)
     std::string what = argc > 1 ? argv[1] : "";
     const char* arg2 = argc > 2 ? argv[2] : "";
 
-    if (what == "pre") {
+    if (what == "pre" || what == "preinit") {
         // Traced before DebugInit: reaches the log only through ZVCRYPT_LOG_CONF.
         DebugTrace(0, "before init");
-        return 0;
+        if (what == "pre") return 0;
     }
 
     DebugInit(APP_KEY, "[VACATER]");
+
+    if (what == "preinit") DebugTrace(0, "after init");
 
     if (what == "trace") {
         DebugTrace(1, "Hello %d", 5);

@@ -480,6 +480,21 @@ TEST_F(LogFile, EnvironmentStoreAppliesBeforeTheApplicationStarts)
     EXPECT_FALSE(fileExists(logPath));
 }
 
+TEST_F(LogFile, ClearAfterAStartedLogEmptiesItAndContinuesIt)
+{
+    setDword(CONF_KEY, "LogLevel", 0x01000000);
+    setText(CONF_KEY, "LogPath", logPath);
+    setDword(CONF_KEY, "PrintOut", 0);
+    setDword(APP_KEY, "LogLevel", 0x01000000);
+    ASSERT_EQ(0u, run("preinit", {{"ZVCRYPT_LOG_CONF", CONF_KEY}}).exitCode);
+    std::string log = readFile(logPath);
+    // The emptied file counts as existing: no mark, no new-file preamble.
+    EXPECT_EQ("continuelog();\r\n", log.substr(0, 16));
+    EXPECT_EQ(0u, count(log, "before init"));
+    EXPECT_EQ(1u, count(log, "[VACATER]after init\r\n"));
+    EXPECT_EQ(1u, count(log, "};\r\n"));
+}
+
 TEST_F(LogFile, BadSettingsKeepDefaultsAndNeverCrash)
 {
     // A store that does not exist.
@@ -556,6 +571,15 @@ TEST_F(LogFile, WideLogIsContinuedInUtf16)
     EXPECT_EQ(1u, count(log, wide("Hello 5\r\n")));
     EXPECT_EQ(1u, count(log, wide("};\r\n")));
     EXPECT_EQ(0u, count(log, "Hello 5"));
+}
+
+TEST_F(LogFile, WithoutWriteOutTheNewFileGetsOnlyItsMark)
+{
+    appSettings();
+    setDword(APP_KEY, "WriteOut", 0);
+    setDword(APP_KEY, "PrintOut", 1);
+    ASSERT_EQ(0u, run("lines 3").exitCode);
+    EXPECT_EQ(std::string("\0\0", 2), readFile(logPath));
 }
 
 TEST_F(LogFile, ThreadIdFieldTellsWhetherThreadSaveIsOn)

@@ -7,13 +7,11 @@
 #include <cstdarg>
 #include <cstdio>
 
-using zvcrypt::zvCLog;
+using zvcrypt::zvLogTarget;
 
 namespace {
 
-zvCLog* volatile gpLog = nullptr;  // the singleton, null while no logger exists
-int giInitCount = 0;               // live zvCLogInit objects
-volatile bool gbForce = false;     // LogForce: outlives the logger
+volatile bool gbForce = false;  // LogForce: outlives the logger
 
 // At most 4095 characters, always terminated (the platform's formatting, so "%p" prints
 // as the system prints pointers).
@@ -25,10 +23,15 @@ void formatText(char* buffer, const char* format, va_list ap)
 
 } // namespace
 
+namespace zvcrypt {
+zvLogTarget* volatile gpLogTarget = nullptr;
+int giLogInitCount = 0;
+} // namespace zvcrypt
+
 void zvLogWrite(const char* sourceFile, int line, unsigned long mask, const char* format, ...)
 {
     DWORD error = GetLastError();
-    zvCLog* log = gpLog;
+    zvLogTarget* log = zvcrypt::gpLogTarget;
     if (log) {
         // A line the mask drops needs no formatting; only a profiler wants every call.
         if (log->passesMask(mask) || log->hasProfiler()) {
@@ -76,40 +79,40 @@ void zvLogRaw(const char* format, ...)
 
 void zvLogSetTag(const char* tag)
 {
-    if (zvCLog* log = gpLog) log->setTag(tag);
+    if (zvLogTarget* log = zvcrypt::gpLogTarget) log->setTag(tag);
 }
 
 void zvLogIndent()
 {
     DWORD error = GetLastError();
-    if (zvCLog* log = gpLog) log->indent(1);
+    if (zvLogTarget* log = zvcrypt::gpLogTarget) log->indent(1);
     SetLastError(error);
 }
 
 void zvLogUnindent()
 {
     DWORD error = GetLastError();
-    if (zvCLog* log = gpLog) log->indent(-1);
+    if (zvLogTarget* log = zvcrypt::gpLogTarget) log->indent(-1);
     SetLastError(error);
 }
 
 void zvLogAddSubProc(const char* name)
 {
     DWORD error = GetLastError();
-    if (zvCLog* log = gpLog) log->addSubProc(name);
+    if (zvLogTarget* log = zvcrypt::gpLogTarget) log->addSubProc(name);
     SetLastError(error);
 }
 
 void zvLogRemoveSubProc(const char* name)
 {
     DWORD error = GetLastError();
-    if (zvCLog* log = gpLog) log->removeSubProc(name);
+    if (zvLogTarget* log = zvcrypt::gpLogTarget) log->removeSubProc(name);
     SetLastError(error);
 }
 
 void zvLogConfigure(const zvcrypt::Config& store)
 {
-    if (zvCLog* log = gpLog) log->configure(store);
+    if (zvLogTarget* log = zvcrypt::gpLogTarget) log->configure(store);
 }
 
 void zvLogSetForce(bool force)
@@ -119,24 +122,5 @@ void zvLogSetForce(bool force)
 
 void zvLogClear()
 {
-    if (zvCLog* log = gpLog) log->clear();
-}
-
-// Static initialisation and termination run on one thread: the count needs no lock.
-zvCLogInit::zvCLogInit()
-{
-    if (giInitCount++ == 0) {
-        if (!gpLog)
-            gpLog = new zvCLog();
-        else
-            zvLogRaw("*******zvCLogInit THIS SHOULD NOT HAPPEN******");
-    }
-}
-
-zvCLogInit::~zvCLogInit()
-{
-    if (--giInitCount == 0 && gpLog) {
-        delete gpLog;
-        gpLog = nullptr;
-    }
+    if (zvLogTarget* log = zvcrypt::gpLogTarget) log->clear();
 }

@@ -1,19 +1,69 @@
-// Placeholders until the ring back-end, the profiler and the heap analyser are built in.
+// The logger's companions: the memory-mapped ring back-end, the profiler and the heap
+// analyser.
 #include "LogHooks.h"
+#include <zvcrypt/LogProcAnalyse.h>
+#include <zvcrypt/profiler.h>
+#include <zvcrypt/zvIOMemFile.h>
 
 namespace zvcrypt {
 
-zvIO* logCreateRingBackEnd(unsigned long) { return nullptr; }
+zvIO* logCreateRingBackEnd(unsigned long ringSize)
+{
+    return new zvIOMemFile(ringSize);
+}
 
-CProfiler* logCreateProfiler() { return nullptr; }
-void logProfilerResume(CProfiler*) {}
-void logProfilerStop(CProfiler*) {}
-void logProfilerLap(CProfiler*) {}
-void logDeleteProfiler(CProfiler*) {}
+CProfiler* logCreateProfiler()
+{
+    CProfiler* profiler = new CProfiler();
+    profiler->start("");
+    profiler->stop();
+    return profiler;
+}
 
-LogProcAnalyse* logCreateHeapAnalyser() { return nullptr; }
-unsigned long logHeapCurrent(LogProcAnalyse*) { return 0; }
-unsigned long logHeapDifference(LogProcAnalyse*) { return 0; }
-void logDeleteHeapAnalyser(LogProcAnalyse*) {}
+void logProfilerResume(CProfiler* profiler)
+{
+    if (profiler)
+        profiler->resume();
+}
+
+void logProfilerStop(CProfiler* profiler)
+{
+    if (profiler)
+        profiler->stop();
+}
+
+void logProfilerLap(CProfiler* profiler)
+{
+    if (profiler)
+        profiler->lap();
+}
+
+void logDeleteProfiler(CProfiler* profiler)
+{
+    delete profiler;
+}
+
+LogProcAnalyse* logCreateHeapAnalyser()
+{
+    LogProcAnalyse* analyser = new LogProcAnalyse();
+    analyser->start();
+    return analyser;
+}
+
+unsigned long logHeapCurrent(LogProcAnalyse* analyser)
+{
+    return analyser ? analyser->current() : 0;
+}
+
+unsigned long logHeapDifference(LogProcAnalyse* analyser)
+{
+    return analyser ? analyser->difference() : 0;
+}
+
+void logDeleteHeapAnalyser(LogProcAnalyse* analyser)
+{
+    // The analyser deletes "heap.out" as it goes.
+    delete analyser;
+}
 
 } // namespace zvcrypt

@@ -1,5 +1,7 @@
 #include "LogInt.h"
 #include "LogHooks.h"
+#include <zvcrypt/LogRing.h>
+#include <zvcrypt/ModuleName.h>
 #include "LogLine.h"
 #include <zvcrypt/Blob.h>
 #include <zvcrypt/Config.h>
@@ -36,10 +38,6 @@ struct OutputGuard {
     ~OutputGuard() { --tlOutputDepth; }
 };
 
-// Millisecond origin of the time field: the tick count of the first time field.
-volatile LONG gTickOriginSet = 0;
-DWORD gTickOrigin = 0;
-
 void nowTime(char* out, size_t size)
 {
     char picture[200];
@@ -48,9 +46,10 @@ void nowTime(char* out, size_t size)
         out[size - 1] = '\0';
         return;
     }
+    // Milliseconds since the first time field of the process (set once, thread-safe).
+    static const DWORD origin = GetTickCount();
     DWORD now = GetTickCount();
-    if (InterlockedCompareExchange(&gTickOriginSet, 1, 0) == 0) gTickOrigin = now;
-    _snprintf(out, size, "%s:%03ld", picture, static_cast<long>((now - gTickOrigin) % 1000));
+    _snprintf(out, size, "%s:%03ld", picture, static_cast<long>((now - origin) % 1000));
     out[size - 1] = '\0';
 }
 
@@ -90,6 +89,14 @@ std::string textOf(const Blob& value)
     return s ? s : "";
 }
 
+// The executable's file name after the last backslash (at most 259 characters).
+std::string executableName()
+{
+    std::string name = zvModuleFileName(nullptr, true);
+    if (name.size() > 259) name.resize(259);
+    return name;
+}
+
 } // namespace
 
 std::string logTimeStamp()
@@ -101,22 +108,6 @@ std::string logTimeStamp()
     if (!stamp.empty() && stamp[stamp.size() - 1] == '\n') stamp.erase(stamp.size() - 1);
     return stamp;
 }
-
-namespace {
-
-// The executable's file name after the last backslash (at most 259 characters).
-std::string executableName()
-{
-    char path[MAX_PATH + 1] = {};
-    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    path[n < MAX_PATH ? n : MAX_PATH] = '\0';
-    const char* slash = strrchr(path, '\\');
-    std::string name = slash && slash[1] ? slash + 1 : path;
-    if (name.size() > 259) name.resize(259);
-    return name;
-}
-
-} // namespace
 
 // ---------------------------------------------------------------------------------------
 // Creation and destruction
@@ -560,27 +551,21 @@ void zvCLog::output(const char* text, size_t length)
         size = wide.getLength();
     }
 
-    int written = m_pSzvIO->write(data, size);
-    if (written == -4) {
-        // The ring is full: start over at the beginning of its data.
-        m_pSzvIO->seek(0, 0);
-        m_pSzvIO->write(data, size);
-        m_pSzvIO->flush();
-    } else if (miIOFileType == 2 && mbRingBackEnd) {
-        // The ring always ends with a trailer that the next line overwrites.
-        std::string trailer = "\";\r\n\r\n\r\nEOF(lastlogtime=\"" + logTimeStamp() + "\");\r\n";
-        Blob trailerText(trailer.c_str());
+    if (mbRingBackEnd) {
+        // The mapped ring: every output is followed by the trailer, and an output that no
+        // longer fits starts again at the beginning of the data (LogRing).
+        std::string trailer = zvRingTrailer(logTimeStamp().c_str());
         Blob trailerWide;
         const void* tdata = trailer.c_str();
         unsigned long tsize = static_cast<unsigned long>(trailer.size());
         if (miEncoding == 1) {
-            mbsToWcs(trailerText, trailerWide);
+            mbsToWcs(Blob(trailer.c_str()), trailerWide);
             tdata = trailerWide.getData();
             tsize = trailerWide.getLength();
         }
-        m_pSzvIO->write(tdata, tsize);
-        m_pSzvIO->seek(-static_cast<long>(tsize), 1);
-        m_pSzvIO->flush();
+        zvRingWrite(*m_pSzvIO, data, size, tdata, tsize);
+    } else {
+        m_pSzvIO->write(data, size);
     }
 
     if (mbStaysOpen)

@@ -22,26 +22,47 @@ enum {
     LOGSTATE_CLOSED = 16
 };
 
-class zvCLog {
+// What the log entry points need of the logger. They reach it only through this interface,
+// so a program that logs but holds no zvCLogInit does not link the logger (and its
+// back-ends, whose sources hold guards of their own) and never gets one.
+class zvLogTarget {
+public:
+    virtual ~zvLogTarget() {}
+    // True when every bit of the mask is set in LogLevel.
+    virtual bool passesMask(unsigned long mask) const = 0;
+    virtual bool hasProfiler() const = 0;
+    // osError: the thread's last OS error when the log call began (shown by error lines).
+    virtual void write(const char* sourceFile, int line, unsigned long mask, const char* text,
+                       DWORD osError) = 0;
+    virtual void configure(const Config& store) = 0;
+    virtual void setTag(const char* tag) = 0;
+    virtual void indent(int delta) = 0;
+    virtual void addSubProc(const char* name) = 0;
+    virtual void removeSubProc(const char* name) = 0;
+    virtual void clear() = 0;
+};
+
+// The logger singleton (null while no logger exists) and the count of live guards.
+extern zvLogTarget* volatile gpLogTarget;
+extern int giLogInitCount;
+
+class zvCLog : public zvLogTarget {
 public:
     zvCLog();
-    ~zvCLog();
+    ~zvCLog() override;
     zvCLog(const zvCLog&) = delete;
     zvCLog& operator=(const zvCLog&) = delete;
 
-    // True when every bit of the mask is set in LogLevel.
-    bool passesMask(unsigned long mask) const { return (mask & ~mulLevelMask) == 0; }
-    bool hasProfiler() const { return mpProfiler != nullptr; }
-
-    // osError: the thread's last OS error when the log call began (shown by error lines).
+    bool passesMask(unsigned long mask) const override { return (mask & ~mulLevelMask) == 0; }
+    bool hasProfiler() const override { return mpProfiler != nullptr; }
     void write(const char* sourceFile, int line, unsigned long mask, const char* text,
-               DWORD osError);
-    void configure(const Config& store);
-    void setTag(const char* tag);
-    void indent(int delta) { miIndent += delta; }
-    void addSubProc(const char* name);
-    void removeSubProc(const char* name);
-    void clear();
+               DWORD osError) override;
+    void configure(const Config& store) override;
+    void setTag(const char* tag) override;
+    void indent(int delta) override { miIndent += delta; }
+    void addSubProc(const char* name) override;
+    void removeSubProc(const char* name) override;
+    void clear() override;
 
     // Log file (path, frame, output).
     void setLogPath(const char* path);

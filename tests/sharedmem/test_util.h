@@ -1,0 +1,29 @@
+// Small fixtures shared by the shared-memory tests.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A fresh, empty directory under %TEMP%, removed with its files at the end of the scope.
+class TempDir {
+public:
+    explicit TempDir(const char* tag);
+    ~TempDir();
+    const std::string& path() const { return m_path; }
+    std::string file(const char* name) const { return m_path + "\\" + name; }
+
+private:
+    std::string m_path;
+};
+
+// Whole contents of a file, read through its own handle (shared with any writer).
+std::vector<unsigned char> readFileBytes(const std::string& path);
+uint32_t le32(const std::vector<unsigned char>& bytes, size_t offset);
+// A name no other test process uses at the same time.
+std::string uniqueName(const char* tag);
+// Directory of the running test program (where its helper programs are built).
+std::string programDir();
+// Runs a command line and returns the exit code of the process (-1 if it did not start).
+// outputFile: the process's standard output and error go to that file (the I/O back-ends
+// trace every write; a file takes that far faster than a pipe or NUL under Wine).
+int runProcess(const std::string& commandLine, const char* currentDir = nullptr, const char* outputFile = nullptr);
