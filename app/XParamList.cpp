@@ -177,6 +177,10 @@ bool XParamList::Parse()
 
     if (pairs.GetCount() != 0) {
         m_pArray = new (std::nothrow) XObjectArray(pairs.GetCount(), "XObjectArray", 0);
+        if (m_pArray && m_pArray->GetSize() != pairs.GetCount()) { // its element table failed
+            delete m_pArray;
+            m_pArray = nullptr;
+        }
         if (m_pArray) {
             XListIterator it = pairs.Head();
             unsigned short i = 0;
