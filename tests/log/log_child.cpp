@@ -6,7 +6,6 @@
 #include <windows.h>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -27,26 +26,22 @@ struct AfterLogger {
 };
 AfterLogger s_after __attribute__((init_priority(101)));
 
-struct ThreadJob {
-    int id;
-    int lines;
-};
+// Each thread traces its lines, numbered, so the test can find every one of them.
+int g_lines = 1000;
 
-DWORD WINAPI threadMain(LPVOID arg)
+DWORD WINAPI threadMain(LPVOID id)
 {
-    ThreadJob* job = static_cast<ThreadJob*>(arg);
-    for (int i = 0; i < job->lines; ++i)
-        DebugTrace(0, "thread %02d line %05d payload-abcdefghijklmnopqrstuvwxyz", job->id, i);
+    for (int i = 0; i < g_lines; ++i)
+        DebugTrace(0, "thread %02d line %05d payload-abcdefghijklmnopqrstuvwxyz",
+                   static_cast<int>(reinterpret_cast<INT_PTR>(id)), i);
     return 0;
 }
 
-int runThreads(int threads, int lines)
+int runThreads(int threads)
 {
     std::vector<HANDLE> handles;
-    std::vector<ThreadJob> jobs(static_cast<size_t>(threads));
-    for (int t = 0; t < threads; ++t) {
-        jobs[static_cast<size_t>(t)] = ThreadJob{t, lines};
-        HANDLE h = CreateThread(nullptr, 256 * 1024, threadMain, &jobs[static_cast<size_t>(t)], 0, nullptr);
+    for (INT_PTR t = 0; t < threads; ++t) {
+        HANDLE h = CreateThread(nullptr, 256 * 1024, threadMain, reinterpret_cast<LPVOID>(t), 0, nullptr);
         if (!h) return 2;
         handles.push_back(h);
     }
@@ -103,7 +98,8 @@ int main(int argc, char** argv)
         zvLogUnindent();
         if (GetLastError() != 2) return 4;
     } else if (what == "threads") {
-        return runThreads(atoi(arg2), argc > 3 ? atoi(argv[3]) : 1000);
+        if (argc > 3) g_lines = atoi(argv[3]);
+        return runThreads(atoi(arg2));
     } else if (what == "cut") {
         std::string longText(5000, 'x');
         DebugTrace(0, "%s", longText.c_str());

@@ -552,8 +552,8 @@ void zvCLog::output(const char* text, size_t length)
     }
 
     if (mbRingBackEnd) {
-        // The mapped ring: every output is followed by the trailer, and an output that no
-        // longer fits starts again at the beginning of the data (LogRing).
+        // The mapped ring: an output that no longer fits starts again at the beginning of
+        // the data; every other output is followed by the trailer (LogRing).
         std::string trailer = zvRingTrailer(logTimeStamp().c_str());
         Blob trailerWide;
         const void* tdata = trailer.c_str();
