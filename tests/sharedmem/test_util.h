@@ -26,4 +26,4 @@ std::string programDir();
 // Runs a command line and returns the exit code of the process (-1 if it did not start).
 // outputFile: the process's standard output and error go to that file (the I/O back-ends
 // trace every write; a file takes that far faster than a pipe or NUL under Wine).
-int runProcess(const std::string& commandLine, const char* currentDir = nullptr, const char* outputFile = nullptr);
+int runProcess(const std::string& commandLine, const char* outputFile = nullptr);
