@@ -2,6 +2,7 @@
 #include <ZevDevSim.h>
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <gtest/gtest.h>
 
 namespace ejecttest {
@@ -142,30 +143,29 @@ RECT WorkArea()
     return area;
 }
 
-std::string JournalText()
+std::string SymbolicJournal()
 {
-    unsigned long n = ZDSIM_GetJournal(nullptr, 0);
-    std::string text(n + 1, '\0');
-    ZDSIM_GetJournal(&text[0], n + 1);
-    text.resize(n);
-    return text;
-}
-
-std::vector<Call> JournalCalls()
-{
-    std::vector<Call> calls;
-    std::string text = JournalText();
+    std::string text(ZDSIM_GetJournal(nullptr, 0) + 1, '\0'), out;
+    text.resize(ZDSIM_GetJournal(&text[0], static_cast<unsigned long>(text.size())));
+    std::map<std::string, std::string> names;
     for (size_t start = 0, end; start < text.size(); start = end + 1) {
         end = std::min(text.find('\n', start), text.size());
-        if (end == start || text[start] == '#') continue;
-        Call c;
+        if (end == start || text[start] == '#') continue;  // '#' lines tell about the scenario
+        if (text.compare(start, 19, "ZDAPI_CreateHandle\t") == 0) names.clear();
         for (size_t p = start, tab; p <= end; p = tab + 1) {
             tab = std::min(text.find('\t', p), end);
-            c.f.push_back(text.substr(p, tab - p));
+            std::string field = text.substr(p, tab - p);
+            size_t at = field[0] == '=' ? 1 : 0;  // "=" marks a returned value
+            if (field.size() - at == 2 * sizeof(void*) &&
+                field.find_first_not_of("0123456789abcdefABCDEF", at) == std::string::npos) {
+                std::string name = "p" + std::to_string(names.size() + 1);
+                field.replace(at, std::string::npos, field.find_first_not_of('0', at) == std::string::npos
+                                                         ? "null" : names.emplace(field.substr(at), name).first->second);
+            }
+            out += field + (tab == end ? "\n" : "\t");
         }
-        calls.push_back(c);
     }
-    return calls;
+    return out;
 }
 
 void UseScenario(const TempDir& dir, const std::string& text)
@@ -196,16 +196,6 @@ HBITMAP MakeBitmap(int width, int height, COLORREF bg, COLORREF fg)
         }
     GdiFlush();
     return h;
-}
-
-COLORREF BitmapPixel(HBITMAP hBitmap, int x, int y)
-{
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, hBitmap);
-    COLORREF c = GetPixel(dc, x, y);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    return c;
 }
 
 bool SimilarColour(COLORREF a, COLORREF b, int tolerance)

@@ -57,13 +57,9 @@ struct SplashInfo {
 std::vector<SplashInfo> SplashWindows(DWORD threadId);
 RECT WorkArea();  // of the primary monitor
 
-// The device library's journal: calls only (lines starting with '#' tell about the scenario).
-struct Call {
-    std::vector<std::string> f;  // f[0] is the function name
-    std::string operator[](size_t i) const { return i < f.size() ? f[i] : "<missing>"; }
-};
-std::vector<Call> JournalCalls();
-std::string JournalText();
+// The device library's journal, its calls only, with addresses named by first use since the
+// last ZDAPI_CreateHandle: "p1" (the handle), "p2", ...; a null address reads "null".
+std::string SymbolicJournal();
 // Uses `text` as the scenario for the next library handle and forgets earlier calls.
 void UseScenario(const TempDir& dir, const std::string& text);
 void UseNoScenario();
@@ -71,7 +67,6 @@ void UseNoScenario();
 const COLORREF BLUE = RGB(0x1F, 0x4E, 0x79), YELLOW = RGB(0xF2, 0xC5, 0x00);
 // A top-down 32-bit bitmap: background colour with a rectangle of fg in its middle half.
 HBITMAP MakeBitmap(int width, int height, COLORREF bg, COLORREF fg);
-COLORREF BitmapPixel(HBITMAP hBitmap, int x, int y);
 bool SimilarColour(COLORREF a, COLORREF b, int tolerance);
 
 // Dispatches this thread's messages until pred() holds or timeoutMs passed; returns pred().

@@ -26,20 +26,13 @@ unsigned long long PrivateBytes()
 
 TEST(LoadPictureFile, ReadsBmpJpegAndGif)
 {
-    struct Case { const char* name; COLORREF outer, inner; int tolerance; } cases[] = {
-        {"removesplash.bmp", BLUE, YELLOW, 0},
-        {"removesplash.jpg", BLUE, YELLOW, 12},
-        {"ejectoksplash.gif", RGB(0x2E, 0x7D, 0x32), RGB(0xFF, 0xFF, 0xFF), 4},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        HBITMAP h = LoadPictureFile(PackageFile(c.name).c_str());
+    for (const char* name : {"removesplash.bmp", "removesplash.jpg", "ejectoksplash.gif"}) {
+        HBITMAP h = LoadPictureFile(PackageFile(name).c_str());
         BITMAP bm = {};
-        ASSERT_EQ(static_cast<int>(sizeof bm), GetObjectA(h, sizeof bm, &bm)) << "the handle outlives the picture";
-        EXPECT_EQ(400, bm.bmWidth);
-        EXPECT_EQ(300, bm.bmHeight);
-        EXPECT_TRUE(SimilarColour(c.outer, BitmapPixel(h, 3, 3), c.tolerance));
-        EXPECT_TRUE(SimilarColour(c.inner, BitmapPixel(h, 200, 150), c.tolerance));
+        ASSERT_EQ(static_cast<int>(sizeof bm), GetObjectA(h, sizeof bm, &bm))
+            << name << ": the handle outlives the picture";
+        EXPECT_EQ(400, bm.bmWidth) << name;
+        EXPECT_EQ(300, bm.bmHeight) << name;
         DeleteObject(h);
     }
 }

@@ -69,12 +69,3 @@ TEST_F(SplashWindow, DisplayTimeHidesItWhileTimeZeroKeepsIt)
     CSplashWnd::HideSplashScreen(pKept);
     EXPECT_TRUE(SplashWindows(GetCurrentThreadId()).empty());
 }
-
-TEST_F(SplashWindow, NothingShowsWhileDisabled)
-{
-    CSplashWnd::EnableSplashScreen(FALSE);
-    HBITMAP hBitmap = MakeBitmap(40, 30, BLUE, YELLOW);
-    EXPECT_EQ(nullptr, CSplashWnd::ShowSplashScreen(nullptr, hBitmap, 0, 0));
-    EXPECT_TRUE(SplashWindows(GetCurrentThreadId()).empty());
-    EXPECT_TRUE(IsGone(hBitmap)) << "the bitmap was handed over with the call";
-}

@@ -3,6 +3,7 @@
 // the test reads the file's bytes.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <algorithm>
 #include <regex>
 #include <string>
 #include <vector>
@@ -13,24 +14,18 @@ namespace {
 const unsigned long RING = 524288;
 const std::string PAD = "abcdefghijklmnopqrstuvwxyz0123456789";
 
-// One whole line of ring_logger: "<tag> line N <pad> end N" with both numbers equal.
-struct Line { size_t offset, end; int number; };
+// The whole lines of ring_logger between from and to: "<tag> line N <pad> end N" with both
+// numbers equal, so a line cut at the wrap does not count.
+struct Line { size_t end; int number; };
 
 std::vector<Line> wholeLines(const std::string& data, const std::string& tag, size_t from, size_t to)
 {
     std::vector<Line> lines;
-    std::string head = tag + " line ";
-    size_t pos = from;
-    while ((pos = data.find(head, pos)) != std::string::npos && pos < to) {
-        size_t numAt = pos + head.size();
-        std::string rest = " " + PAD + " end ";
-        if (numAt + 6 + rest.size() + 6 + 2 <= to && data.compare(numAt + 6, rest.size(), rest) == 0) {
-            std::string a = data.substr(numAt, 6), b = data.substr(numAt + 6 + rest.size(), 6);
-            size_t end = numAt + 6 + rest.size() + 6;
-            if (a == b && data.compare(end, 2, "\r\n") == 0)
-                lines.push_back(Line{pos, end + 2, atoi(a.c_str())});
-        }
-        pos += head.size();
+    std::regex line(tag + " line (\\d{6}) " + PAD + " end \\1\r\n");
+    std::sregex_iterator it(data.begin() + from, data.begin() + std::min(to, data.size()), line), end;
+    for (; it != end; ++it) {
+        size_t at = from + it->position();
+        lines.push_back(Line{at + it->length(), atoi((*it)[1].str().c_str())});
     }
     return lines;
 }
