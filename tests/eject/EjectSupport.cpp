@@ -171,7 +171,7 @@ std::string SymbolicJournal()
 void UseScenario(const TempDir& dir, const std::string& text)
 {
     WriteFile(dir.file("scenario.txt"), text);
-    SetEnvironmentVariableA("ZEVDEV_SCENARIO", dir.file("scenario.txt").c_str());
+    SetEnvironmentVariableA("ZEVDEV_SCENARIO", text.empty() ? nullptr : dir.file("scenario.txt").c_str());
     ZDSIM_Reset();
 }
 

@@ -60,7 +60,8 @@ RECT WorkArea();  // of the primary monitor
 // The device library's journal, its calls only, with addresses named by first use since the
 // last ZDAPI_CreateHandle: "p1" (the handle), "p2", ...; a null address reads "null".
 std::string SymbolicJournal();
-// Uses `text` as the scenario for the next library handle and forgets earlier calls.
+// Uses `text` as the scenario for the next library handle (none if empty: nothing is found)
+// and forgets earlier calls.
 void UseScenario(const TempDir& dir, const std::string& text);
 void UseNoScenario();
 

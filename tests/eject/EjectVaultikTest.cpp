@@ -105,72 +105,62 @@ TEST_F(EjectVaultik, ResultAndLibraryCallsFollowWhatTheDeviceReports)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        if (c.scenario.empty())
-            UseNoScenario();
-        else
-            UseScenario(m_dir, c.scenario);
+        UseScenario(m_dir, c.scenario);
         EXPECT_EQ(c.result, Run());
         EXPECT_EQ(CommandCalls(CMD1, c.passes1, c.asksError1) + CommandCalls(CMD2, c.passes2, c.asksError2),
                   SymbolicJournal());
     }
 }
 
-TEST_F(EjectVaultik, NoSplashWithoutSettingsOrWithUnloadablePictures)
+// What a person sees during and after the commands: no splash without settings or pictures;
+// the first splash (plain with an empty caption) during every pass; the second one after a
+// refusal too, staying for its display time and going once the worker dispatches its timer.
+TEST_F(EjectVaultik, SplashesFollowTheSettings)
 {
-    for (bool withIni : {false, true}) {
-        SCOPED_TRACE(withIni ? "pictures broken or missing" : "no settings file");
-        if (withIni) {
-            WriteFile(m_dir.file("broken.bmp"), "BM this is no bitmap");
-            WriteFile(m_dir.file("Application.ini"),
-                      "[Application]\r\nRemoveSplash=broken.bmp\r\nEjectOKSplash=missing.gif\r\n");
-        }
-        m_execs.clear();
-        EXPECT_EQ(0, Run());
-        ASSERT_EQ(20u, m_execs.size()) << "both commands still run";
-        for (const auto& shown : m_execs) EXPECT_TRUE(shown.empty());
-        EXPECT_TRUE(m_after.empty());
-    }
-}
-
-TEST_F(EjectVaultik, EmptyCaptionGivesAPlainSplashDuringEveryPass)
-{
-    CopyFromPackage("removesplash.bmp", "pic.bmp");
-    WriteFile(m_dir.file("Application.ini"), "[Application]\r\nRemoveSplash=pic.bmp\r\n[Strings]\r\nRemoving=\r\n");
-    EXPECT_EQ(0, Run());
-    ASSERT_EQ(20u, m_execs.size());
-    for (const auto& shown : m_execs) {
-        ASSERT_EQ(1u, shown.size());
-        EXPECT_EQ(m_execs[0][0].hWnd, shown[0].hWnd) << "one splash for all passes";
-        EXPECT_TRUE(shown[0].visible);
-        EXPECT_FALSE(shown[0].style & WS_CAPTION);
-        EXPECT_EQ("", shown[0].text);
-    }
-    EXPECT_TRUE(m_after.empty()) << "hidden after the commands; no second picture";
-}
-
-// The shipped package: both splashes with their German captions; the second one follows a
-// refusal too, stays for its display time and goes once the worker dispatches its timer.
-TEST_F(EjectVaultik, PackageSplashesShowTheirCaptionsAndTheSecondGoesByItself)
-{
+    const std::string veto = std::string(S2) + "info EJECTED_FAILED\nerror CR_REMOVE_VETOED\n";
+    struct Case {
+        const char* name;
+        const char* ini;  // nullptr: no settings file; "": the package's
+        std::string scenario;
+        size_t passes;
+        const char* first;   // the first splash's text; nullptr: no splash
+        const char* second;
+    } cases[] = {
+        {"no settings file", nullptr, "", 20, nullptr, nullptr},
+        {"pictures broken or missing", "[Application]\r\nRemoveSplash=broken.bmp\r\nEjectOKSplash=missing.gif\r\n",
+         "", 20, nullptr, nullptr},
+        {"empty caption", "[Application]\r\nRemoveSplash=removesplash.bmp\r\n[Strings]\r\nRemoving=\r\n", "", 20, "",
+         nullptr},
+        {"the package", "", veto, 11, "Vaultik wird ausgeworfen", "Sie k\xF6nnen Vaultik jetzt entfernen!"},
+    };
+    WriteFile(m_dir.file("broken.bmp"), "BM this is no bitmap");
     CopyFromPackage("removesplash.bmp", "removesplash.bmp");
     CopyFromPackage("ejectoksplash.bmp", "ejectoksplash.bmp");
-    CopyFromPackage("Application.ini", "Application.ini");
-    UseScenario(m_dir, std::string(S2) + "info EJECTED_FAILED\nerror CR_REMOVE_VETOED\n");
-
-    EXPECT_EQ(-2, Run());
-    ASSERT_FALSE(m_execs.empty());
-    ASSERT_EQ(1u, m_execs[0].size());
-    const SplashInfo& first = m_execs[0][0];
-    EXPECT_TRUE(first.style & WS_CAPTION);
-    EXPECT_EQ("Vaultik wird ausgeworfen", first.text);
-    EXPECT_EQ(400, first.window.right - first.window.left);
-    EXPECT_EQ(300, first.window.bottom - first.window.top);
-
-    ASSERT_EQ(1u, m_after.size()) << "only the second splash is left";
-    EXPECT_NE(first.hWnd, m_after[0].hWnd);
-    EXPECT_TRUE(m_after[0].visible);
-    EXPECT_EQ("Sie k\xF6nnen Vaultik jetzt entfernen!", m_after[0].text);
-    EXPECT_TRUE(SplashesGone()) << "the display time hides the second splash";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DeleteFileA(m_dir.file("Application.ini").c_str());
+        if (c.ini && *c.ini) WriteFile(m_dir.file("Application.ini"), c.ini);
+        if (c.ini && !*c.ini) CopyFromPackage("Application.ini", "Application.ini");
+        UseScenario(m_dir, c.scenario);
+        m_execs.clear();
+        EXPECT_EQ(c.scenario.empty() ? 0 : -2, Run());
+        ASSERT_EQ(c.passes, m_execs.size()) << "both commands still run";
+        for (const auto& shown : m_execs) {
+            ASSERT_EQ(c.first ? 1u : 0u, shown.size());
+            if (!c.first) continue;
+            EXPECT_EQ(m_execs[0][0].hWnd, shown[0].hWnd) << "one splash for all passes";
+            EXPECT_TRUE(shown[0].visible);
+            EXPECT_EQ(*c.first != 0, (shown[0].style & WS_CAPTION) != 0);
+            EXPECT_EQ(c.first, shown[0].text);
+            EXPECT_EQ(400, shown[0].window.right - shown[0].window.left);
+            EXPECT_EQ(300, shown[0].window.bottom - shown[0].window.top);
+        }
+        ASSERT_EQ(c.second ? 1u : 0u, m_after.size()) << "the first splash is hidden after the commands";
+        if (!c.second) continue;
+        EXPECT_TRUE(m_after[0].visible);
+        EXPECT_EQ(c.second, m_after[0].text);
+        EXPECT_TRUE(SplashesGone()) << "the display time hides the second splash";
+    }
 }
 
 // The log tells the story of an attempt: commands, passes, counts, the second splash's time.

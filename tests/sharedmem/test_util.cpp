@@ -23,22 +23,23 @@ TempDir::~TempDir()
     RemoveDirectoryA(m_path.c_str());
 }
 
-std::vector<unsigned char> readFileBytes(const std::string& path)
+std::string readFile(const std::string& path)
 {
-    std::vector<unsigned char> bytes;
-    if (FILE* f = fopen(path.c_str(), "rb")) {  // shares the file with any writer
-        unsigned char chunk[65536];
-        for (size_t n; (n = fread(chunk, 1, sizeof chunk, f)) > 0;) bytes.insert(bytes.end(), chunk, chunk + n);
+    std::string bytes;
+    if (FILE* f = fopen(path.c_str(), "rb")) {
+        char chunk[65536];
+        for (size_t n; (n = fread(chunk, 1, sizeof chunk, f)) > 0;) bytes.append(chunk, n);
         fclose(f);
     }
     return bytes;
 }
 
-uint32_t le32(const std::vector<unsigned char>& b, size_t o)
+uint32_t le32(const std::string& b, size_t o)
 {
     if (o + 4 > b.size())
         return 0xDEADBEEF;
-    return uint32_t(b[o]) | uint32_t(b[o + 1]) << 8 | uint32_t(b[o + 2]) << 16 | uint32_t(b[o + 3]) << 24;
+    auto at = [&](size_t i) { return uint32_t(static_cast<unsigned char>(b[o + i])); };
+    return at(0) | at(1) << 8 | at(2) << 16 | at(3) << 24;
 }
 
 std::string uniqueName(const char* tag)

@@ -2,7 +2,6 @@
 #pragma once
 #include <cstdint>
 #include <string>
-#include <vector>
 
 // A fresh, empty directory under %TEMP%, removed with its files at the end of the scope.
 class TempDir {
@@ -16,9 +15,9 @@ private:
     std::string m_path;
 };
 
-// Whole contents of a file, read through its own handle (shared with any writer).
-std::vector<unsigned char> readFileBytes(const std::string& path);
-uint32_t le32(const std::vector<unsigned char>& bytes, size_t offset);
+// Whole contents of a file (shared with any writer) and a little-endian field in it.
+std::string readFile(const std::string& path);
+uint32_t le32(const std::string& bytes, size_t offset);
 // A name no other test process uses at the same time.
 std::string uniqueName(const char* tag);
 // Directory of the running test program (where its helper programs are built).
