@@ -27,7 +27,7 @@ std::string PackageFile(const char* name);  // a file of the generated sample pa
 class CurrentDir {
 public:
     explicit CurrentDir(const std::string& dir);
-    ~CurrentDir();
+    ~CurrentDir() { SetCurrentDirectoryA(m_previous.c_str()); }
 private:
     std::string m_previous;
 };
@@ -38,48 +38,40 @@ class LoopThread {
 public:
     LoopThread();
     ~LoopThread();
-    bool run(const std::function<void()>& fn, DWORD timeoutMs = 120000);
+    void run(const std::function<void()>& fn);
     DWORD id() const { return m_id; }
 private:
     static DWORD WINAPI Main(void* self);
-    HANDLE m_thread = nullptr;
-    HANDLE m_ready = nullptr;
+    HANDLE m_thread = nullptr, m_ready = nullptr;
     DWORD m_id = 0;
 };
 
 // A splash window as a person would see it.
 struct SplashInfo {
     HWND hWnd;
-    RECT window;
-    RECT client;
+    RECT window, client;
     DWORD style;
     std::string text;
     bool visible;
 };
 std::vector<SplashInfo> SplashWindows(DWORD threadId);
-// The work area of the primary monitor.
-RECT WorkArea();
+RECT WorkArea();  // of the primary monitor
 
-// The device library's journal: calls only (lines starting with '#' tell about the scenario).
-struct Call {
-    std::vector<std::string> f;  // f[0] is the function name
-    const std::string& operator[](size_t i) const;
-};
-std::vector<Call> JournalCalls();
-std::string JournalText();
-// Uses `text` as the scenario for the next library handle and forgets earlier calls.
+// The device library's journal, its calls only, with addresses named by first use since the
+// last ZDAPI_CreateHandle: "p1" (the handle), "p2", ...; a null address reads "null".
+std::string SymbolicJournal();
+// Uses `text` as the scenario for the next library handle (none if empty: nothing is found)
+// and forgets earlier calls.
 void UseScenario(const TempDir& dir, const std::string& text);
 void UseNoScenario();
 
+const COLORREF BLUE = RGB(0x1F, 0x4E, 0x79), YELLOW = RGB(0xF2, 0xC5, 0x00);
 // A top-down 32-bit bitmap: background colour with a rectangle of fg in its middle half.
 HBITMAP MakeBitmap(int width, int height, COLORREF bg, COLORREF fg);
-// Writes the same picture as a 24-bit BMP file.
-void WriteBmpFile(const std::string& path, int width, int height, COLORREF bg, COLORREF fg);
-COLORREF BitmapPixel(HBITMAP hBitmap, int x, int y);
 bool SimilarColour(COLORREF a, COLORREF b, int tolerance);
 
 // Dispatches this thread's messages until pred() holds or timeoutMs passed; returns pred().
 bool PumpUntil(const std::function<bool()>& pred, DWORD timeoutMs);
-void PumpFor(DWORD ms);
+inline void PumpFor(DWORD ms) { PumpUntil([] { return false; }, ms); }
 
 } // namespace ejecttest

@@ -15,45 +15,37 @@ TempDir::~TempDir()
     WIN32_FIND_DATAA fd;
     HANDLE h = FindFirstFileA((m_path + "\\*").c_str(), &fd);
     if (h != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                DeleteFileA(file(fd.cFileName).c_str());
-        } while (FindNextFileA(h, &fd));
+        do
+            DeleteFileA(file(fd.cFileName).c_str());  // fails harmlessly on "." and ".."
+        while (FindNextFileA(h, &fd));
         FindClose(h);
     }
     RemoveDirectoryA(m_path.c_str());
 }
 
-std::vector<unsigned char> readFileBytes(const std::string& path)
+std::string readFile(const std::string& path)
 {
-    std::vector<unsigned char> bytes;
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return bytes;
-    DWORD size = GetFileSize(h, nullptr);
-    bytes.resize(size);
-    DWORD got = 0;
-    if (size && !ReadFile(h, bytes.data(), size, &got, nullptr))
-        got = 0;
-    bytes.resize(got);
-    CloseHandle(h);
+    std::string bytes;
+    if (FILE* f = fopen(path.c_str(), "rb")) {
+        char chunk[65536];
+        for (size_t n; (n = fread(chunk, 1, sizeof chunk, f)) > 0;) bytes.append(chunk, n);
+        fclose(f);
+    }
     return bytes;
 }
 
-uint32_t le32(const std::vector<unsigned char>& b, size_t o)
+uint32_t le32(const std::string& b, size_t o)
 {
     if (o + 4 > b.size())
         return 0xDEADBEEF;
-    return uint32_t(b[o]) | uint32_t(b[o + 1]) << 8 | uint32_t(b[o + 2]) << 16 | uint32_t(b[o + 3]) << 24;
+    auto at = [&](size_t i) { return uint32_t(static_cast<unsigned char>(b[o + i])); };
+    return at(0) | at(1) << 8 | at(2) << 16 | at(3) << 24;
 }
 
 std::string uniqueName(const char* tag)
 {
     static int counter = 0;
-    char buf[128];
-    snprintf(buf, sizeof buf, "zv-%s-%lu-%d", tag, GetCurrentProcessId(), ++counter);
-    return buf;
+    return "zv-" + std::string(tag) + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
 }
 
 std::string programDir()
@@ -64,11 +56,10 @@ std::string programDir()
     return p.substr(0, p.rfind('\\'));
 }
 
-int runProcess(const std::string& commandLine, const char* currentDir, const char* outputFile)
+int runProcess(const std::string& commandLine, const char* outputFile)
 {
     STARTUPINFOA si = {};
     si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
     HANDLE out = INVALID_HANDLE_VALUE;
     if (outputFile) {
         SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
@@ -76,23 +67,21 @@ int runProcess(const std::string& commandLine, const char* currentDir, const cha
                           nullptr);
         si.dwFlags = STARTF_USESTDHANDLES;
         si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-        si.hStdOutput = out;
-        si.hStdError = out;
+        si.hStdOutput = si.hStdError = out;
     }
     std::string cmd = commandLine;
-    BOOL started = CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, outputFile ? TRUE : FALSE, 0, nullptr,
-                                  currentDir, &si, &pi);
+    PROCESS_INFORMATION pi = {};
+    BOOL started = CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, outputFile != nullptr, 0, nullptr, nullptr,
+                                  &si, &pi);
     if (out != INVALID_HANDLE_VALUE)
         CloseHandle(out);
     if (!started)
         return -1;
-    DWORD code = 0;
-    if (WaitForSingleObject(pi.hProcess, 240000) == WAIT_OBJECT_0) {
+    DWORD code = static_cast<DWORD>(-2);
+    if (WaitForSingleObject(pi.hProcess, 240000) == WAIT_OBJECT_0)
         GetExitCodeProcess(pi.hProcess, &code);
-    } else {
+    else
         TerminateProcess(pi.hProcess, 99);
-        code = static_cast<DWORD>(-2);
-    }
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     return static_cast<int>(code);

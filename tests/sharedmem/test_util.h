@@ -2,7 +2,6 @@
 #pragma once
 #include <cstdint>
 #include <string>
-#include <vector>
 
 // A fresh, empty directory under %TEMP%, removed with its files at the end of the scope.
 class TempDir {
@@ -16,9 +15,9 @@ private:
     std::string m_path;
 };
 
-// Whole contents of a file, read through its own handle (shared with any writer).
-std::vector<unsigned char> readFileBytes(const std::string& path);
-uint32_t le32(const std::vector<unsigned char>& bytes, size_t offset);
+// Whole contents of a file (shared with any writer) and a little-endian field in it.
+std::string readFile(const std::string& path);
+uint32_t le32(const std::string& bytes, size_t offset);
 // A name no other test process uses at the same time.
 std::string uniqueName(const char* tag);
 // Directory of the running test program (where its helper programs are built).
@@ -26,4 +25,4 @@ std::string programDir();
 // Runs a command line and returns the exit code of the process (-1 if it did not start).
 // outputFile: the process's standard output and error go to that file (the I/O back-ends
 // trace every write; a file takes that far faster than a pipe or NUL under Wine).
-int runProcess(const std::string& commandLine, const char* currentDir = nullptr, const char* outputFile = nullptr);
+int runProcess(const std::string& commandLine, const char* outputFile = nullptr);
