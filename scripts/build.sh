@@ -13,6 +13,8 @@ for target in x64 x86; do
   # Configured every time: new subsystem folders join without a clean build.
   cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$top/$tc" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   echo "== building $target"
-  cmake --build "$dir" -j "$jobs" -- --no-print-directory | grep -v -E '^\[ *[0-9]+%\] (Building|Linking)' || true
-  [ "${PIPESTATUS[0]}" -eq 0 ] || { echo "build of $target failed"; exit 1; }
+  status=0
+  cmake --build "$dir" -j "$jobs" -- --no-print-directory 2>&1 \
+    | { grep -v -E '^\[ *[0-9]+%\] (Building|Linking)' || true; } || status=$?
+  [ "$status" -eq 0 ] || { echo "build of $target failed"; exit 1; }
 done
