@@ -39,6 +39,7 @@ TEST_F(RelocatedCopy, StartsFromTempWithTheRestartLineAndRecognisesItself)
         EXPECT_TRUE(WaitUntil([&] { return Requests() > requests; }, 20000));
         EXPECT_EQ(1u, ProcessesNamed("Vacater.exe").size());
         EXPECT_NE(std::string::npos, LogOf(copy).find("REMOVE_EXE : we run from this instance"));
+        ASSERT_TRUE(ReadRemote(copy, r));   // again: HOME is set once the copy runs
         EXPECT_EQ(c.home.empty() ? m_temp : c.home, r.Var("HOME")) << "HOME is set only when missing";
         KillProcess(copy);
         m_env.erase("HOME");
