@@ -1,40 +1,32 @@
 #include "AppTestSupport.h"
 #include <tlhelp32.h>
 #include <winternl.h>
+#include <algorithm>
 #include <cstring>
 #include <set>
 
 namespace apptest {
 
-const char* const TOKEN_DRIVE = "V:";
-
 std::string BinDir()
 {
     char path[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string p(path, n);
+    std::string p(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
     return p.substr(0, p.find_last_of('\\'));
 }
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-bool IsDir(const std::string& path)
+std::string ReadBytes(const std::string& path)
 {
-    DWORD a = GetFileAttributesA(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool ReadBytes(const std::string& path, std::string& bytes)
-{
-    bytes.clear();
+    std::string bytes;
     HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
+    if (h == INVALID_HANDLE_VALUE) return bytes;
     char buf[8192];
     DWORD got = 0;
     while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got) bytes.append(buf, got);
     CloseHandle(h);
-    return true;
+    return bytes;
 }
 
 bool WriteBytes(const std::string& path, const std::string& bytes)
@@ -47,17 +39,11 @@ bool WriteBytes(const std::string& path, const std::string& bytes)
     return ok && done == bytes.size();
 }
 
-bool CopyInto(const std::string& source, const std::string& target)
-{
-    return CopyFileA(source.c_str(), target.c_str(), FALSE) != 0;
-}
-
 bool MakeDirs(const std::string& path)
 {
-    if (path.empty() || IsDir(path)) return true;
     size_t slash = path.find_last_of('\\');
     if (slash != std::string::npos && slash > 2) MakeDirs(path.substr(0, slash));
-    return CreateDirectoryA(path.c_str(), nullptr) || IsDir(path);
+    return CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
 std::vector<std::string> ListDir(const std::string& folder)
@@ -70,134 +56,93 @@ std::vector<std::string> ListDir(const std::string& folder)
         if (strcmp(fd.cFileName, ".") && strcmp(fd.cFileName, "..")) names.push_back(fd.cFileName);
     } while (FindNextFileA(h, &fd));
     FindClose(h);
+    std::sort(names.begin(), names.end());
     return names;
 }
 
 void RemoveTree(const std::string& path)
 {
-    DWORD a = GetFileAttributesA(path.c_str());
-    if (a == INVALID_FILE_ATTRIBUTES) return;
-    if (a & FILE_ATTRIBUTE_DIRECTORY) {
-        for (const std::string& name : ListDir(path)) RemoveTree(path + "\\" + name);
-        RemoveDirectoryA(path.c_str());
-    } else {
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path.c_str());
-    }
+    for (const std::string& name : ListDir(path)) RemoveTree(path + "\\" + name);
+    RemoveDirectoryA(path.c_str());
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(path.c_str());
+}
+
+size_t Occurrences(const std::string& text, const std::string& needle)
+{
+    size_t n = 0;
+    for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1)) ++n;
+    return n;
 }
 
 bool WaitUntil(const std::function<bool()>& cond, DWORD timeoutMs)
 {
-    DWORD start = GetTickCount();
-    for (;;) {
-        if (cond()) return true;
+    for (DWORD start = GetTickCount(); !cond(); Sleep(20))
         if (GetTickCount() - start > timeoutMs) return false;
-        Sleep(20);
-    }
+    return true;
 }
 
-Environment::Environment()
+Environment OwnEnvironment()
 {
+    Environment env;
     LPCH block = GetEnvironmentStringsA();
-    for (const char* p = block; p && *p; p += strlen(p) + 1) {
-        const char* eq = strchr(p + 1, '='); // names may start with '=' (per-drive folders)
-        if (!eq) continue;
-        m_vars[std::string(p, eq - p)] = eq + 1;
-    }
+    for (const char* p = block; *p; p += strlen(p) + 1)
+        if (const char* eq = strchr(p + 1, '=')) env[std::string(p, eq - p)] = eq + 1; // "=C:" names too
     FreeEnvironmentStringsA(block);
+    return env;
 }
 
-void Environment::Set(const std::string& name, const std::string& value)
+HANDLE Launch(const std::string& commandLine, const std::string& workDir, const Environment& env, DWORD* pid)
 {
-    m_vars.erase(name);
-    m_vars[name] = value;
-}
-
-void Environment::Remove(const std::string& name) { m_vars.erase(name); }
-
-std::vector<char> Environment::Block() const
-{
-    std::vector<char> block;
-    for (const auto& v : m_vars) {
-        std::string entry = v.first + "=" + v.second;
-        block.insert(block.end(), entry.begin(), entry.end());
-        block.push_back('\0');
-    }
-    block.push_back('\0');
-    return block;
-}
-
-HANDLE Launch(const std::string& commandLine, const std::string& workDir, const Environment* env, DWORD* pid,
-              WORD showWindow)
-{
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back('\0');
-    std::vector<char> block;
-    if (env) block = env->Block();
+    std::vector<char> line(commandLine.c_str(), commandLine.c_str() + commandLine.size() + 1);
+    std::string block;
+    for (const auto& v : env) block += v.first + "=" + v.second + '\0';   // the string's own zero closes it
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESHOWWINDOW;
-    si.wShowWindow = showWindow;
+    si.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, env ? block.data() : nullptr,
-                        workDir.empty() ? nullptr : workDir.c_str(), &si, &pi))
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, &block[0], workDir.c_str(), &si, &pi))
         return nullptr;
     CloseHandle(pi.hThread);
     if (pid) *pid = pi.dwProcessId;
     return pi.hProcess;
 }
 
-std::vector<ProcessInfo> Processes()
+namespace {
+
+// Processes whose full path (byPath) or module name equals what, letter case ignored.
+std::vector<DWORD> FindProcesses(const std::string& what, bool byPath)
 {
-    std::vector<ProcessInfo> list;
+    std::vector<DWORD> pids;
     HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snap == INVALID_HANDLE_VALUE) return list;
     PROCESSENTRY32 pe = {};
     pe.dwSize = sizeof pe;
     for (BOOL more = Process32First(snap, &pe); more; more = Process32Next(snap, &pe)) {
-        ProcessInfo info = {pe.th32ProcessID, pe.th32ParentProcessID, pe.szExeFile, std::string()};
-        HANDLE h = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pe.th32ProcessID);
-        if (h) {
-            char path[MAX_PATH * 2];
-            DWORD n = sizeof path;
-            if (QueryFullProcessImageNameA(h, 0, path, &n)) info.exePath.assign(path, n);
+        char path[MAX_PATH * 2] = "";
+        DWORD n = sizeof path;
+        if (HANDLE h = byPath ? OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pe.th32ProcessID) : nullptr) {
+            QueryFullProcessImageNameA(h, 0, path, &n);
             CloseHandle(h);
         }
-        list.push_back(info);
+        if (_stricmp(byPath ? path : pe.szExeFile, what.c_str()) == 0) pids.push_back(pe.th32ProcessID);
     }
     CloseHandle(snap);
-    return list;
-}
-
-std::vector<DWORD> ProcessesAt(const std::string& path)
-{
-    std::vector<DWORD> pids;
-    for (const ProcessInfo& p : Processes())
-        if (_stricmp(p.exePath.c_str(), path.c_str()) == 0) pids.push_back(p.pid);
     return pids;
 }
 
-std::vector<ProcessInfo> ProcessesNamed(const std::string& exeName)
-{
-    std::vector<ProcessInfo> found;
-    for (const ProcessInfo& p : Processes())
-        if (_stricmp(p.exeName.c_str(), exeName.c_str()) == 0) found.push_back(p);
-    return found;
-}
+} // namespace
+
+std::vector<DWORD> ProcessesAt(const std::string& path) { return FindProcesses(path, true); }
+std::vector<DWORD> ProcessesNamed(const std::string& exeName) { return FindProcesses(exeName, false); }
 
 void KillProcess(DWORD pid)
 {
-    HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
-    if (!h) return;
-    TerminateProcess(h, 99);
-    WaitForSingleObject(h, 10000);
-    CloseHandle(h);
+    if (HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid))
+        TerminateProcess(h, 99), WaitForSingleObject(h, 10000), CloseHandle(h);
 }
 
-bool WaitForExit(HANDLE process, DWORD timeoutMs)
-{
-    return WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0;
-}
+bool WaitForExit(HANDLE process, DWORD timeoutMs) { return WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0; }
 
 namespace {
 
@@ -205,158 +150,76 @@ namespace {
 struct ProcessParameters {
     BYTE Reserved1[16];
     PVOID Reserved2[10];
-    UNICODE_STRING ImagePathName;
-    UNICODE_STRING CommandLine;
+    UNICODE_STRING ImagePathName, CommandLine;
     PVOID Environment;
-    ULONG StartingX, StartingY, CountX, CountY, CountCharsX, CountCharsY, FillAttribute;
-    ULONG WindowFlags;
-    ULONG ShowWindowFlags;
+    ULONG StartingX, StartingY, CountX, CountY, CountCharsX, CountCharsY, FillAttribute, WindowFlags, ShowWindow;
 };
 
-typedef NTSTATUS(NTAPI* QueryInformationProcessFn)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
-
-class RemoteProcess {
-public:
-    explicit RemoteProcess(DWORD pid) : m_h(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid)) {}
-    ~RemoteProcess() { if (m_h) CloseHandle(m_h); }
-
-    bool Parameters(ProcessParameters& params)
-    {
-        if (!m_h) return false;
-        static QueryInformationProcessFn query = reinterpret_cast<QueryInformationProcessFn>(
-            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
-        PROCESS_BASIC_INFORMATION pbi = {};
-        if (!query || query(m_h, ProcessBasicInformation, &pbi, sizeof pbi, nullptr) != 0) return false;
-        PEB peb;
-        if (!Read(pbi.PebBaseAddress, &peb, sizeof peb)) return false;
-        return Read(peb.ProcessParameters, &params, sizeof params);
-    }
-    bool Read(const void* address, void* buffer, SIZE_T size)
-    {
-        SIZE_T got = 0;
-        return ReadProcessMemory(m_h, address, buffer, size, &got) && got == size;
-    }
-
-private:
-    HANDLE m_h;
-};
-
-std::string Narrow(const std::wstring& w)
+bool Read(HANDLE h, const void* address, void* buffer, SIZE_T size)
 {
-    int n = WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
-    std::string s(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), &s[0], n, nullptr, nullptr);
-    return s;
+    SIZE_T got = 0;
+    return ReadProcessMemory(h, address, buffer, size, &got) && got == size;
 }
 
 } // namespace
 
-bool RemoteCommandLine(DWORD pid, std::string& commandLine)
+bool ReadRemote(DWORD pid, Remote& r)
 {
-    RemoteProcess process(pid);
+    typedef NTSTATUS(NTAPI * QueryFn)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+    static QueryFn query = reinterpret_cast<QueryFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+    HANDLE h = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    PROCESS_BASIC_INFORMATION pbi = {};
+    PEB peb;
     ProcessParameters params;
-    if (!process.Parameters(params)) return false;
-    std::wstring text(params.CommandLine.Length / sizeof(wchar_t), L'\0');
-    if (!text.empty() && !process.Read(params.CommandLine.Buffer, &text[0], params.CommandLine.Length)) return false;
-    commandLine = Narrow(text);
+    std::wstring line(4096, L'\0'), block;
+    bool ok = h && query(h, ProcessBasicInformation, &pbi, sizeof pbi, nullptr) == 0 &&
+              Read(h, pbi.PebBaseAddress, &peb, sizeof peb) && Read(h, peb.ProcessParameters, &params, sizeof params) &&
+              params.CommandLine.Length < 8192 && Read(h, params.CommandLine.Buffer, &line[0], params.CommandLine.Length);
+    // The environment, chunk by chunk up to its closing empty string.
+    const wchar_t* address = ok ? static_cast<const wchar_t*>(params.Environment) : nullptr;
+    for (wchar_t chunk[512]; ok && block.find(std::wstring(2, L'\0')) == std::wstring::npos; address += 512)
+        if ((ok = Read(h, address, chunk, sizeof chunk))) block.append(chunk, 512);
+    if (h) CloseHandle(h);
+    if (!ok) return false;
+    r.commandLine.assign(line.begin(), line.begin() + params.CommandLine.Length / 2);   // plain ASCII
+    r.env.clear();
+    for (size_t at = 0; block[at]; at = block.find(L'\0', at) + 1) r.env.emplace_back(&block[at], &block[at] + wcslen(&block[at]));
+    r.windowFlags = params.WindowFlags;
+    r.showWindow = params.ShowWindow;
     return true;
 }
 
-bool RemoteEnvironment(DWORD pid, std::vector<std::string>& vars)
+std::string Remote::Var(const std::string& name) const
 {
-    vars.clear();
-    RemoteProcess process(pid);
-    ProcessParameters params;
-    if (!process.Parameters(params) || !params.Environment) return false;
-    // Read page by page until the block's closing empty string.
-    std::wstring block;
-    const char* address = static_cast<const char*>(params.Environment);
-    for (int pages = 0; pages < 64; ++pages) {
-        wchar_t chunk[512];
-        if (!process.Read(address, chunk, sizeof chunk)) return false;
-        block.append(chunk, 512);
-        address += sizeof chunk;
-        size_t end = block.find(std::wstring(2, L'\0'));
-        if (end != std::wstring::npos) {
-            block.resize(end + 1);
-            break;
-        }
-    }
-    for (size_t start = 0; start < block.size();) {
-        size_t end = block.find(L'\0', start);
-        if (end == std::wstring::npos || end == start) break;
-        vars.push_back(Narrow(block.substr(start, end - start)));
-        start = end + 1;
-    }
-    return true;
-}
-
-bool RemoteEnvironmentValue(DWORD pid, const char* name, std::string& value, bool& present)
-{
-    std::vector<std::string> vars;
-    present = false;
-    if (!RemoteEnvironment(pid, vars)) return false;
-    size_t n = strlen(name);
-    for (const std::string& v : vars) {
-        if (v.size() > n && v[n] == '=' && _strnicmp(v.c_str(), name, n) == 0) {
-            value = v.substr(n + 1);
-            present = true;
-        }
-    }
-    return true;
-}
-
-bool RemoteStartupWindow(DWORD pid, DWORD& flags, DWORD& showWindow)
-{
-    RemoteProcess process(pid);
-    ProcessParameters params;
-    if (!process.Parameters(params)) return false;
-    flags = params.WindowFlags;
-    showWindow = params.ShowWindowFlags;
-    return true;
+    for (const std::string& v : env)
+        if (_strnicmp(v.c_str(), (name + "=").c_str(), name.size() + 1) == 0) return v.substr(name.size() + 1);
+    return std::string();
 }
 
 namespace {
 
-struct WindowSearch {
-    DWORD pid;
-    const char* className;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectWindow(HWND hWnd, LPARAM lParam)
+// Visible top-level dialog-class windows of a process with the given caption.
+std::vector<HWND> DialogsOf(DWORD pid, const char* caption)
 {
-    WindowSearch* search = reinterpret_cast<WindowSearch*>(lParam);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hWnd, &pid);
-    if (pid != search->pid) return TRUE;
-    if (search->className) {
-        char name[64] = "";
-        GetClassNameA(hWnd, name, sizeof name);
-        if (strcmp(name, search->className) != 0) return TRUE;
+    std::vector<HWND> found;
+    for (HWND h = FindWindowExA(nullptr, nullptr, "#32770", caption); h;
+         h = FindWindowExA(nullptr, h, "#32770", caption)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(h, &owner);
+        if (owner == pid) found.push_back(h);
     }
-    search->found.push_back(hWnd);
-    return TRUE;
+    return found;
 }
 
 } // namespace
-
-std::vector<HWND> WindowsOf(DWORD pid, const char* className)
-{
-    WindowSearch search = {pid, className, {}};
-    EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
 
 std::vector<std::string> CloseErrorBoxes(DWORD pid)
 {
     static std::set<HWND> closed; // a box stays on screen a moment after its OK
     std::vector<std::string> texts;
-    for (HWND box : WindowsOf(pid, "#32770")) {
-        if (closed.count(box)) continue;
-        char caption[64] = "";
-        GetWindowTextA(box, caption, sizeof caption);
-        if (strcmp(caption, "Error") != 0 || !IsWindowVisible(box)) continue;
+    for (HWND box : DialogsOf(pid, "Error")) {
+        if (closed.count(box) || !IsWindowVisible(box)) continue;
         char text[512] = "";
         GetDlgItemTextA(box, 0xFFFF, text, sizeof text); // the message box's text control
         texts.push_back(text);
@@ -366,29 +229,123 @@ std::vector<std::string> CloseErrorBoxes(DWORD pid)
     return texts;
 }
 
-std::vector<std::string> JournalLines(const std::string& path)
+#define EJECT "command eject \"usb\\vid_3e7a&pid_41*\"\npass\noutput eject \"usb\\vid_3e7a&pid_41*\"\\r\\n"
+#define VETO EJECT "device_s_ejected=0\\r\\n\ninfo EJECTED_FAILED\nerror CR_REMOVE_VETOED\n"
+const char* const SCENARIO_EJECTED = EJECT "device_s_ejected=1\\r\\n\ninfo EJECTED\n";
+const char* const SCENARIO_VETO_FOREVER = VETO "repeat\n";
+const char* const SCENARIO_VETO_THEN_EJECTED =
+    VETO "pass\noutput eject \"usb\\vid_3e7a&pid_41*\"\\r\\ndevice_s_ejected=1\\r\\n\ninfo EJECTED\n";
+
+const char* const SETTINGS_KEY = "Software\\Zevtron Systems\\Zevtron Vaultik\\tresoria";
+const char* const PACKAGE_FILES[6] = {"Vacater.exe", "ZevDevDll.dll", "application.ini", "removesplash.bmp",
+                                     "ejectoksplash.bmp", "msvcp60.dll"};
+
+void AppRun::SetUp()
 {
-    std::vector<std::string> lines;
-    std::string bytes;
-    if (!ReadBytes(path, bytes)) return lines;
-    size_t start = 0;
-    while (start < bytes.size()) {
-        size_t end = bytes.find('\n', start);
-        if (end == std::string::npos) end = bytes.size();
-        std::string line = bytes.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-        start = end + 1;
-    }
-    return lines;
+    std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    m_root = "C:\\vactest\\" + name;
+    m_package = "V:\\" + name;   // the test set-up maps V: to a folder of the build tree
+    ASSERT_TRUE(Exists("V:\\")) << "drive V: is missing: run the tests through ctest";
+    RemoveTree(m_root);
+    RemoveTree(m_package);
+    m_logs = m_root + "\\logs";
+    ASSERT_TRUE(MakeDirs(m_logs));
+    PlacePackage(m_package);
+    UseTemp(m_root + "\\temp");
+    WriteScenario(SCENARIO_EJECTED);
+    m_env["ZEVDEV_SCENARIO"] = m_root + "\\scenario.txt";
+    m_env["ZEVDEV_JOURNAL"] = m_root + "\\journal.txt";
+    m_env.erase("HOME");
+    // Every process traces into its own file in m_logs.
+    DWORD level = 0x01000000, appendPid = 1;
+    std::string path = m_logs + "\\vac";
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_LOCAL_MACHINE, SETTINGS_KEY, "LogLevel", REG_DWORD, &level, 4));
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, SETTINGS_KEY, "LogFileAppendPID", REG_DWORD, &appendPid, 4);
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, SETTINGS_KEY, "LogPath", REG_SZ, path.c_str(), path.size() + 1);
 }
 
-int CountExec(const std::vector<std::string>& journal, const std::string& needle)
+void AppRun::TearDown()
+{
+    for (const std::string& exe : {m_package + "\\Vacater.exe", m_package + "\\Remover.exe", m_temp + "\\Vacater.exe"})
+        for (DWORD pid : ProcessesAt(exe)) KillProcess(pid);   // whatever still runs from here ends
+    for (HANDLE h : m_processes) CloseHandle(h);
+    for (const char* name : {"LogLevel", "LogFileAppendPID", "LogPath"})
+        RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, SETTINGS_KEY, name);
+    Sleep(200);   // a batch may still be at work in the folders
+    RemoveTree(m_root);
+    RemoveTree(m_package);
+}
+
+void AppRun::UseTemp(const std::string& temp, bool create)
+{
+    m_temp = temp;
+    if (create) { ASSERT_TRUE(MakeDirs(temp)); }
+    m_env["TEMP"] = m_env["TMP"] = temp;
+}
+
+void AppRun::PlacePackage(const std::string& folder)
+{
+    ASSERT_TRUE(MakeDirs(folder));
+    for (const char* name : {"Vacater.exe", "ZevDevDll.dll"})
+        ASSERT_TRUE(CopyFileA((BinDir() + "\\" + name).c_str(), (folder + "\\" + name).c_str(), FALSE));
+    // No splash pictures are named, so the ejection neither shows nor waits.
+    ASSERT_TRUE(WriteBytes(folder + "\\application.ini", "[Application]\r\nEjectOKTime=1000\r\n"));
+    ASSERT_TRUE(WriteBytes(folder + "\\removesplash.bmp", "not a picture 1"));
+    ASSERT_TRUE(WriteBytes(folder + "\\ejectoksplash.bmp", "not a picture 2"));
+    ASSERT_TRUE(WriteBytes(folder + "\\msvcp60.dll", "runtime stand-in"));
+}
+
+HANDLE AppRun::Start(const std::string& exePath, const std::string& args, DWORD* pid)
+{
+    std::string folder = exePath.substr(0, exePath.find_last_of('\\'));
+    HANDLE h = Launch(exePath + " " + args, folder.size() == 2 ? folder + "\\" : folder, m_env, pid);
+    EXPECT_NE(nullptr, h) << "cannot start " << exePath << ", error " << GetLastError();
+    if (h) m_processes.push_back(h);
+    return h;
+}
+
+DWORD AppRun::RelocatedInstance()
+{
+    std::vector<DWORD> pids;
+    WaitUntil([&] { return !(pids = ProcessesAt(m_temp + "\\Vacater.exe")).empty(); }, 20000);
+    EXPECT_EQ(1u, pids.size());
+    return pids.empty() ? 0 : pids[0];
+}
+
+HWND AppRun::WaitForDialog(DWORD pid)
+{
+    std::vector<HWND> found;
+    WaitUntil([&] { return !(found = DialogsOf(pid, "Vacater")).empty(); }, 20000);
+    return found.empty() ? nullptr : found[0];
+}
+
+void AppRun::ExpectPackageCopied(const std::string& from)
+{
+    for (const char* name : PACKAGE_FILES)
+        EXPECT_EQ(ReadBytes(from + "\\" + name), ReadBytes(m_temp + "\\" + name)) << name << " not copied";
+}
+
+int AppRun::CountExec(const std::string& needle) const
 {
     int n = 0;
-    for (const std::string& line : journal)
-        if (line.compare(0, 17, "ZDAPI_ZevDevExec\t") == 0 && line.find(needle) != std::string::npos) ++n;
+    std::string journal = ReadBytes(m_root + "\\journal.txt");
+    for (size_t at = journal.find("ZDAPI_ZevDevExec\t"); at != std::string::npos;
+         at = journal.find("ZDAPI_ZevDevExec\t", at + 1))
+        if (journal.substr(at, journal.find('\n', at) - at).find(needle) != std::string::npos) ++n;
     return n;
+}
+
+int AppRun::Requests() const { return CountExec("pid_41"); }
+
+std::string AppRun::LogOf(DWORD pid)
+{
+    for (const std::string& name : ListDir(m_logs))
+        if (name.find(std::to_string(pid)) != std::string::npos) {
+            std::string text = ReadBytes(m_logs + "\\" + name);
+            text.erase(std::remove(text.begin(), text.end(), '\0'), text.end()); // 2-byte encoding
+            return text;
+        }
+    return std::string();
 }
 
 } // namespace apptest

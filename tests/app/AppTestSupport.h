@@ -1,8 +1,9 @@
-// Fixtures for starting the real program under Wine: a token drive with the package, a
-// private temporary directory, the device library's scenario and journal, and ways to watch
-// the processes (their command lines, environments, windows and message boxes).
+// Starting the real program under Wine: a package on the token drive V:, a private
+// temporary directory and log folder, the device library's scenario and journal, and ways
+// to watch the processes (command lines, environments, windows, message boxes).
 #pragma once
 #include <windows.h>
+#include <gtest/gtest.h>
 #include <functional>
 #include <map>
 #include <string>
@@ -10,71 +11,72 @@
 
 namespace apptest {
 
-// The drive the test set-up maps to a folder of the build tree (tests/app/CMakeLists.txt).
-extern const char* const TOKEN_DRIVE;   // "V:"
-
-std::string BinDir();                          // folder of this test program, with the program
+std::string BinDir();   // folder of this test program
 bool Exists(const std::string& path);
-bool IsDir(const std::string& path);
-bool ReadBytes(const std::string& path, std::string& bytes);
+std::string ReadBytes(const std::string& path);   // empty when unreadable
 bool WriteBytes(const std::string& path, const std::string& bytes);
-bool CopyInto(const std::string& source, const std::string& target);
-void RemoveTree(const std::string& path);
 bool MakeDirs(const std::string& path);
-// File names directly inside a folder (no "." and "..").
-std::vector<std::string> ListDir(const std::string& folder);
+void RemoveTree(const std::string& path);
+std::vector<std::string> ListDir(const std::string& folder);   // no "." and ".."
+size_t Occurrences(const std::string& text, const std::string& needle);
+bool WaitUntil(const std::function<bool()>& cond, DWORD timeoutMs);   // false on timeout
 
-// Polls cond every 20 ms; false when it did not hold within timeoutMs.
-bool WaitUntil(const std::function<bool()>& cond, DWORD timeoutMs);
-
-// An environment block: the test's own, with variables set or removed (names ignore case).
-class Environment {
-public:
-    Environment();
-    void Set(const std::string& name, const std::string& value);
-    void Remove(const std::string& name);
-    std::vector<char> Block() const;
-private:
-    struct Less {
-        bool operator()(const std::string& a, const std::string& b) const { return _stricmp(a.c_str(), b.c_str()) < 0; }
-    };
-    std::map<std::string, std::string, Less> m_vars;
+// An environment (names ignore letter case); OwnEnvironment() is the test's.
+struct NoCase {
+    bool operator()(const std::string& a, const std::string& b) const { return _stricmp(a.c_str(), b.c_str()) < 0; }
 };
+typedef std::map<std::string, std::string, NoCase> Environment;
+Environment OwnEnvironment();
 
-// Starts commandLine verbatim (no quoting added) with CreateProcessA; null on failure.
-HANDLE Launch(const std::string& commandLine, const std::string& workDir, const Environment* env,
-              DWORD* pid = nullptr, WORD showWindow = SW_SHOWNORMAL);
-
-struct ProcessInfo {
-    DWORD pid;
-    DWORD parentPid;
-    std::string exeName;   // module name, as the snapshot gives it
-    std::string exePath;   // full path of the executable
-};
-std::vector<ProcessInfo> Processes();
-// Running processes whose executable path equals path (letter case ignored).
+// Starts commandLine verbatim with CreateProcessA, as the package's launcher does.
+HANDLE Launch(const std::string& commandLine, const std::string& workDir, const Environment& env, DWORD* pid);
+// Running processes by executable path, or by module name ("cmd.exe"), letter case ignored.
 std::vector<DWORD> ProcessesAt(const std::string& path);
-// Processes named exeName (letter case ignored).
-std::vector<ProcessInfo> ProcessesNamed(const std::string& exeName);
+std::vector<DWORD> ProcessesNamed(const std::string& exeName);
 void KillProcess(DWORD pid);
 bool WaitForExit(HANDLE process, DWORD timeoutMs);
 
-// Read from the process's own parameter block: the command line as the process sees it,
-// its current environment ("NAME=value" strings), and its start-up window flags.
-bool RemoteCommandLine(DWORD pid, std::string& commandLine);
-bool RemoteEnvironment(DWORD pid, std::vector<std::string>& vars);
-bool RemoteEnvironmentValue(DWORD pid, const char* name, std::string& value, bool& present);
-bool RemoteStartupWindow(DWORD pid, DWORD& flags, DWORD& showWindow);
+// What a process's parameter block holds: its command line, environment, start-up window.
+struct Remote {
+    std::string commandLine;
+    std::vector<std::string> env;   // "NAME=value"
+    DWORD windowFlags, showWindow;
+    std::string Var(const std::string& name) const;   // empty when missing
+};
+bool ReadRemote(DWORD pid, Remote& r);
 
-// Top-level windows of a process (hidden ones included) with the given class, or all.
-std::vector<HWND> WindowsOf(DWORD pid, const char* className = nullptr);
-// Finds message boxes captioned "Error" of the process, records their texts and closes them
-// with OK. Returns the texts of the boxes closed by this call.
+// Closes the visible message boxes captioned "Error" of a process; returns their texts.
 std::vector<std::string> CloseErrorBoxes(DWORD pid);
 
-// The device library's journal: lines of calls.
-std::vector<std::string> JournalLines(const std::string& path);
-// Number of ZDAPI_ZevDevExec calls for the command whose text contains needle.
-int CountExec(const std::vector<std::string>& journal, const std::string& needle);
+// Device library scenarios for the second eject command (the first finds nothing).
+extern const char* const SCENARIO_EJECTED;
+extern const char* const SCENARIO_VETO_FOREVER;
+extern const char* const SCENARIO_VETO_THEN_EJECTED;
+extern const char* const PACKAGE_FILES[6];   // program, device library, run-time files
+
+class AppRun : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    void UseTemp(const std::string& temp, bool create = true);
+    void WriteScenario(const char* text) { ASSERT_TRUE(WriteBytes(m_root + "\\scenario.txt", text)); }
+    void PlacePackage(const std::string& folder);   // program, device library, run-time files
+    // Starts exePath + " " + args in the program's folder.
+    HANDLE Start(const std::string& exePath, const std::string& args, DWORD* pid = nullptr);
+    HANDLE StartFromToken(const std::string& args, DWORD* pid = nullptr) { return Start(m_package + "\\Vacater.exe", args, pid); }
+    DWORD RelocatedInstance();           // the one instance running from Temp; 0 if none came
+    HWND WaitForDialog(DWORD pid);       // the removal dialog of a process
+    void ExpectPackageCopied(const std::string& from);   // byte-equal copies in Temp
+    int Requests() const;                // ejection requests the device library journaled
+    int CountExec(const std::string& needle) const;
+    std::string LogOf(DWORD pid);        // the process's trace log
+
+    std::string m_root;      // C:\vactest\<test>: everything but the package
+    std::string m_temp;
+    std::string m_package;   // V:\<test>
+    std::string m_logs;
+    Environment m_env = OwnEnvironment();
+    std::vector<HANDLE> m_processes;
+};
 
 } // namespace apptest

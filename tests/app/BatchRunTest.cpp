@@ -1,145 +1,83 @@
 // The clean-up batch as the program writes and starts it, and what it deletes afterwards.
-#include "AppFixture.h"
+#include "AppTestSupport.h"
 #include "CleanUpBatch.h"
-#include <algorithm>
 
 using namespace apptest;
 
 namespace {
 
-std::vector<std::string> Sorted(std::vector<std::string> v)
-{
-    std::sort(v.begin(), v.end());
-    return v;
-}
-
-// The cmd.exe processes that run a batch whose command line mentions batchPath.
-std::vector<DWORD> BatchProcesses(const std::string& batchPath)
+// The cmd.exe processes whose command line mentions text.
+std::vector<DWORD> BatchProcesses(const std::string& text)
 {
     std::vector<DWORD> found;
-    for (const ProcessInfo& p : ProcessesNamed("cmd.exe")) {
-        std::string line;
-        if (RemoteCommandLine(p.pid, line) && line.find(batchPath) != std::string::npos) found.push_back(p.pid);
-    }
+    Remote r;
+    for (DWORD pid : ProcessesNamed("cmd.exe"))
+        if (ReadRemote(pid, r) && r.commandLine.find(text) != std::string::npos) found.push_back(pid);
     return found;
 }
-
-// Holds a file open without delete sharing, so a batch cannot delete it.
-class FileHold {
-public:
-    explicit FileHold(const std::string& path)
-        : m_h(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)) {}
-    ~FileHold() { Release(); }
-    bool Held() const { return m_h != INVALID_HANDLE_VALUE; }
-    void Release()
-    {
-        if (Held()) CloseHandle(m_h);
-        m_h = INVALID_HANDLE_VALUE;
-    }
-private:
-    HANDLE m_h;
-};
 
 } // namespace
 
 using CleanUpBatchRun = AppRun;
 
-TEST_F(CleanUpBatchRun, DefaultBatchDeletesProgramPackageRmDirAndItself)
+TEST_F(CleanUpBatchRun, DefaultBatchDeletesProgramPackageFolderAndItselfOnly)
 {
-    // Unrelated things in the temporary directory, and what the batch is meant to remove.
-    ASSERT_TRUE(WriteBytes(m_temp + "\\keep.txt", "keep"));
-    ASSERT_TRUE(WriteBytes(m_temp + "\\other.dll", "keep"));
-    ASSERT_TRUE(WriteBytes(m_temp + "\\Vacater.exe.bak", "keep"));
-    ASSERT_TRUE(MakeDirs(m_temp + "\\keepdir"));
-    ASSERT_TRUE(WriteBytes(m_temp + "\\keepdir\\inner.txt", "keep"));
-    ASSERT_TRUE(MakeDirs(m_temp + "\\oldpkg\\sub"));
-    ASSERT_TRUE(WriteBytes(m_temp + "\\oldpkg\\sub\\file.txt", "old"));
-    ASSERT_TRUE(WriteBytes(m_temp + "\\CleanUp.exe", "old"));
-    ASSERT_TRUE(WriteBytes(m_temp + "\\zevdevascii.log", "old"));
-
-    HANDLE first = StartFromToken("/RmDir=oldpkg /CleanUpOnly=0");
-    ASSERT_TRUE(WaitForExit(first, 30000));
-    DWORD copy = RelocatedInstance();
-    ASSERT_NE(0u, copy);
-    ASSERT_TRUE(WaitUntil([&] { return ProcessesAt(m_temp + "\\Vacater.exe").empty(); }, 60000));
-    EXPECT_EQ(1, Requests());
-
-    // The batch ends by deleting itself.
-    EXPECT_TRUE(WaitUntil([&] { return !Exists(m_temp + "\\remove.bat") && BatchProcesses(m_temp).empty(); },
-                          30000));
-    EXPECT_EQ(Sorted({"keep.txt", "other.dll", "Vacater.exe.bak", "keepdir"}), Sorted(ListDir(m_temp)));
-    EXPECT_TRUE(Exists(m_temp + "\\keepdir\\inner.txt"));
-    // The package on the token drive is untouched.
-    EXPECT_TRUE(Exists(m_package + "\\Vacater.exe"));
+    std::string absDir = m_root + "\\absdir";
+    for (std::string args : {std::string("/RmDir=oldpkg /CleanUpOnly=0"), "/RmAbsDir=\"" + absDir + "\" /CleanUpOnly=1"}) {
+        SCOPED_TRACE(args);
+        bool relative = args.compare(0, 6, "/RmDir") == 0;
+        UseTemp(m_root + (relative ? "\\temp1" : "\\temp2"));
+        for (const char* dir : {"\\keepdir", "\\oldpkg\\sub"}) ASSERT_TRUE(MakeDirs(m_temp + dir));
+        ASSERT_TRUE(MakeDirs(absDir + "\\inner"));
+        for (const std::string& f : {m_temp + "\\keep.txt", m_temp + "\\other.dll", m_temp + "\\Vacater.exe.bak",
+                                     m_temp + "\\keepdir\\inner.txt", m_temp + "\\oldpkg\\sub\\file.txt",
+                                     m_temp + "\\CleanUp.exe", m_temp + "\\zevdevascii.log", absDir + "\\inner\\x"})
+            ASSERT_TRUE(WriteBytes(f, "x"));
+        int requests = Requests();
+        ASSERT_TRUE(WaitForExit(StartFromToken(args), 30000));
+        ASSERT_NE(0u, RelocatedInstance());
+        ASSERT_TRUE(WaitUntil([&] { return ProcessesAt(m_temp + "\\Vacater.exe").empty(); }, 60000));
+        EXPECT_EQ(relative ? requests + 1 : requests, Requests()) << "clean-up only: no ejection";
+        EXPECT_TRUE(WaitUntil([&] { return !Exists(m_temp + "\\remove.bat") && BatchProcesses(m_temp).empty(); },
+                              30000)) << "the batch did not delete itself";
+        std::vector<std::string> kept = {"Vacater.exe.bak", "keep.txt", "keepdir", "other.dll"};
+        if (!relative) kept.insert(kept.begin() + 3, "oldpkg");
+        EXPECT_EQ(kept, ListDir(m_temp));
+        EXPECT_TRUE(Exists(m_temp + "\\keepdir\\inner.txt"));
+        EXPECT_EQ(relative, Exists(absDir));
+    }
+    EXPECT_TRUE(Exists(m_package + "\\Vacater.exe")) << "the package on the token drive stays";
     EXPECT_TRUE(Exists(m_package + "\\application.ini"));
 }
 
-TEST_F(CleanUpBatchRun, DefaultBatchRemovesTheAbsoluteFolder)
+TEST_F(CleanUpBatchRun, LauncherAndDataSafeBatchesAreWrittenExactlyStartedHiddenAndDelete)
 {
-    std::string absDir = m_root + "\\absdir";
-    ASSERT_TRUE(MakeDirs(absDir + "\\inner"));
-    ASSERT_TRUE(WriteBytes(absDir + "\\inner\\data.bin", "x"));
-    ASSERT_TRUE(WriteBytes(m_root + "\\beside.txt", "keep"));
-
-    HANDLE first = StartFromToken("/RmAbsDir=" + absDir + " /CleanUpOnly=1");
-    ASSERT_TRUE(WaitForExit(first, 30000));
-    ASSERT_NE(0u, RelocatedInstance());
-    ASSERT_TRUE(WaitUntil([&] { return ProcessesAt(m_temp + "\\Vacater.exe").empty(); }, 60000));
-    EXPECT_TRUE(WaitUntil([&] { return !Exists(m_temp + "\\remove.bat") && BatchProcesses(m_temp).empty(); },
-                          30000));
-    EXPECT_FALSE(Exists(absDir));
-    EXPECT_TRUE(Exists(m_root + "\\beside.txt"));
-    EXPECT_TRUE(ListDir(m_temp).empty());
-    EXPECT_FALSE(Exists(m_journal)) << "clean-up only: no ejection";
-}
-
-TEST_F(CleanUpBatchRun, LauncherBatchIsWrittenExactlyAndStartedHidden)
-{
-    PlacePackage(m_temp);
-    ASSERT_TRUE(MakeDirs(m_temp + "\\AppDeck"));
-    ASSERT_TRUE(WriteBytes(m_temp + "\\AppDeck\\Vacater.exe", "launcher's copy"));
-    FileHold hold(m_temp + "\\AppDeck\\Vacater.exe"); // the batch loops until it can delete it
-    ASSERT_TRUE(hold.Held());
-
-    HANDLE process = Start(m_temp + "\\Vacater.exe", "/Application=AppDeck /CleanUpOnly=1");
-    ASSERT_TRUE(WaitForExit(process, 30000));
-
-    std::string written;
-    ASSERT_TRUE(ReadBytes(m_temp + "\\remove.bat", written));
-    EXPECT_EQ(BuildCleanUpBatch("AppDeck", m_temp.c_str(), m_temp.c_str(), "", "").text.str(), written);
-    EXPECT_EQ(0u, written.find("@ECHO OFF\r\nattrib -r *.*\r\n" + m_temp +
-                               "\\AppDeck\\Dididevive\\Vacater.exe /Sleep=2000\r\n"));
-
-    std::vector<DWORD> batch;
-    ASSERT_TRUE(WaitUntil([&] { return !(batch = BatchProcesses(m_temp + "\\remove.bat")).empty(); }, 20000));
-    DWORD flags = 0, show = 99;
-    ASSERT_TRUE(RemoteStartupWindow(batch[0], flags, show));
-    EXPECT_TRUE(flags & STARTF_USESHOWWINDOW);
-    EXPECT_EQ(static_cast<DWORD>(SW_HIDE), show);
-
-    hold.Release();
-    EXPECT_TRUE(WaitUntil([&] { return !IsDir(m_temp + "\\AppDeck"); }, 30000)) << "the launcher's folder stays";
-    EXPECT_TRUE(Exists(m_temp + "\\remove.bat")) << "this setting keeps its batch";
-}
-
-TEST_F(CleanUpBatchRun, DataSafeBatchIsWrittenExactlyAndEmptiesTheStartFolder)
-{
-    PlacePackage(m_temp);
-    ASSERT_TRUE(MakeDirs(m_temp + "\\sub"));
-    ASSERT_TRUE(WriteBytes(m_temp + "\\sub\\data.txt", "x"));
-    FileHold hold(m_temp + "\\Vacater.exe"); // the program runs, but the batch cannot delete it
-    ASSERT_TRUE(hold.Held());
-
-    HANDLE process = Start(m_temp + "\\Vacater.exe", "/Application=Tresoria /CleanUpOnly=1");
-    ASSERT_TRUE(WaitForExit(process, 30000));
-    std::string written;
-    ASSERT_TRUE(ReadBytes(m_temp + "\\remove.bat", written));
-    EXPECT_EQ("@ECHO OFF\r\nattrib -r *.*\r\n:repeat\r\nif not exist \"Vacater.exe\" goto end\r\n"
-              "del \"Vacater.exe\"  > NUL\r\ngoto repeat\r\n:end\r\ndel /F /S /Q " + m_temp + "\r\n",
-              written);
-
-    hold.Release();
-    EXPECT_TRUE(WaitUntil([&] { return !Exists(m_temp + "\\Vacater.exe") && !Exists(m_temp + "\\sub\\data.txt"); },
-                          30000));
-    EXPECT_FALSE(Exists(m_temp + "\\application.ini"));
+    for (std::string app : {"AppDeck", "Tresoria"}) {
+        SCOPED_TRACE(app);
+        UseTemp(m_root + "\\" + app + "temp");
+        PlacePackage(m_temp);
+        ASSERT_TRUE(MakeDirs(m_temp + "\\AppDeck"));
+        ASSERT_TRUE(WriteBytes(m_temp + "\\AppDeck\\Vacater.exe", "launcher's copy"));
+        // Held open without delete sharing, the file keeps the batch in its loop.
+        std::string held = m_temp + (app == "AppDeck" ? "\\AppDeck\\Vacater.exe" : "\\Vacater.exe");
+        HANDLE hold = CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, hold);
+        ASSERT_TRUE(WaitForExit(Start(m_temp + "\\Vacater.exe", "/Application=" + app + " /CleanUpOnly=1"), 30000));
+        EXPECT_EQ(BuildCleanUpBatch(app.c_str(), m_temp.c_str(), m_temp.c_str(), "", "").text.str(),
+                  ReadBytes(m_temp + "\\remove.bat"));
+        std::vector<DWORD> batch;
+        ASSERT_TRUE(WaitUntil([&] { return !(batch = BatchProcesses(m_temp + "\\remove.bat")).empty(); }, 20000));
+        Remote r;
+        ASSERT_TRUE(ReadRemote(batch[0], r));
+        EXPECT_TRUE(r.windowFlags & STARTF_USESHOWWINDOW);
+        EXPECT_EQ(static_cast<DWORD>(SW_HIDE), r.showWindow);
+        CloseHandle(hold);
+        if (app == "AppDeck") {
+            EXPECT_TRUE(WaitUntil([&] { return !Exists(m_temp + "\\AppDeck"); }, 30000)) << "the launcher's folder stays";
+            EXPECT_TRUE(Exists(m_temp + "\\remove.bat")) << "this setting keeps its batch";
+        } else {
+            EXPECT_TRUE(WaitUntil([&] { return !Exists(held) && !Exists(m_temp + "\\AppDeck\\Vacater.exe"); }, 30000));
+            EXPECT_FALSE(Exists(m_temp + "\\application.ini")) << "the start folder is emptied";
+        }
+    }
 }

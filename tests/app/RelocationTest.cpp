@@ -2,29 +2,21 @@
 #include "Relocation.h"
 #include <gtest/gtest.h>
 
-TEST(StartFolder, IsTheCommandLineBeforeTheProgramName)
+TEST(StartFolder, IsTheCommandLineBeforeTheFirstProgramName)
 {
-    EXPECT_EQ("V:\\Vaultik\\pkg", CutStartFolder("V:\\Vaultik\\pkg\\Vacater.exe /RemoveOnly=1").str());
-    EXPECT_EQ("C:\\a b", CutStartFolder("C:\\a b\\Vacater.exe").str());
-    // The first occurrence counts.
-    EXPECT_EQ("C:\\x", CutStartFolder("C:\\x\\Vacater.exe /RmDir=C:\\y\\Vacater.exe").str());
-}
-
-TEST(StartFolder, QuotedPathInDriveRootKeepsThenDropsTheQuote)
-{
-    CString raw = CutStartFolder("\"E:\\Vacater.exe\" /CleanUpOnly=1");
-    EXPECT_EQ("\"E:", raw.str());
-    EXPECT_EQ("E:", StripOpeningQuote(raw).str());
-    EXPECT_EQ("E:", StripOpeningQuote("E:").str());
-    EXPECT_EQ("", StripOpeningQuote("").str());
-}
-
-TEST(StartFolder, OtherNameOrLetterCaseFindsNothing)
-{
-    EXPECT_EQ("", CutStartFolder("V:\\pkg\\vacater.exe").str());
-    EXPECT_EQ("", CutStartFolder("V:\\pkg\\Remover.exe /Sleep=1").str());
-    EXPECT_EQ("", CutStartFolder("Vacater.exe").str());
+    const char* const cases[][2] = {
+        {"V:\\Vaultik\\pkg\\Vacater.exe /RemoveOnly=1", "V:\\Vaultik\\pkg"},
+        {"C:\\a b\\Vacater.exe", "C:\\a b"},
+        {"C:\\x\\Vacater.exe /RmDir=C:\\y\\Vacater.exe", "C:\\x"},
+        {"\"E:\\Vacater.exe\" /CleanUpOnly=1", "\"E:"},   // the quote goes later
+        {"V:\\pkg\\vacater.exe", ""},                     // another letter case or name: nothing
+        {"V:\\pkg\\Remover.exe /Sleep=1", ""},
+        {"Vacater.exe", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c[1], CutStartFolder(c[0]).str()) << c[0];
     EXPECT_EQ("", CutStartFolder(nullptr).str());
+    EXPECT_EQ("E:", StripOpeningQuote("\"E:").str());
+    EXPECT_EQ("", StripOpeningQuote("").str());
 }
 
 TEST(InstanceMode, StaysInTempOrWithRemoveOnlyOne)
@@ -37,22 +29,11 @@ TEST(InstanceMode, StaysInTempOrWithRemoveOnlyOne)
     EXPECT_FALSE(RunsHere("V:\\pkg", "", 0));
 }
 
-TEST(RestartCommandLine, CarriesTheOptionsOn)
+TEST(RestartCommandLine, CarriesTheOptionsAndPrefersTheAbsoluteFolder)
 {
     EXPECT_EQ("C:\\Temp\\Vacater.exe /DriveLetter=V /CleanUpOnly=1 /RmDir=pkg /VKDriveLetter=V:",
               BuildRestartCommandLine("C:\\Temp", 'V', 1, "pkg", "", "V:").str());
-    EXPECT_EQ("C:\\my temp\\Vacater.exe /DriveLetter=V /CleanUpOnly=0 /RmAbsDir=\"C:\\Program Files\\Zv\" "
-              "/VKDriveLetter=",
-              BuildRestartCommandLine("C:\\my temp", 'V', 0, "", "C:\\Program Files\\Zv", "").str());
-}
-
-TEST(RestartCommandLine, AbsoluteFolderWinsOverRelative)
-{
-    EXPECT_EQ("C:\\T\\Vacater.exe /DriveLetter=E /CleanUpOnly=-3 /RmAbsDir=\"C:\\abs\" /VKDriveLetter=F",
-              BuildRestartCommandLine("C:\\T", 'E', -3, "rel", "C:\\abs", "F").str());
-}
-
-TEST(RestartCommandLine, WithoutFoldersIsThePathAlone)
-{
+    EXPECT_EQ("C:\\T\\Vacater.exe /DriveLetter=E /CleanUpOnly=-3 /RmAbsDir=\"C:\\a b\" /VKDriveLetter=F",
+              BuildRestartCommandLine("C:\\T", 'E', -3, "rel", "C:\\a b", "F").str());
     EXPECT_EQ("C:\\T\\Vacater.exe", BuildRestartCommandLine("C:\\T", 'E', 1, "", "", "F").str());
 }

@@ -1,152 +1,126 @@
-// Starting the program from the token drive: relocation to the temporary directory, the
-// copy's command line, the modes that stay in place or only sleep, the instance limit and
-// the message boxes of a failed copy.
-#include "AppFixture.h"
+// Starting the program from the token drive: the relocated copy with its exact command
+// line, the modes that stay in place or only sleep, the instance limit and a failed copy.
+#include "AppTestSupport.h"
 
 using namespace apptest;
 
-namespace {
+using RelocatedCopy = AppRun;
 
-void ExpectPackageCopied(const std::string& from, const std::string& to)
+TEST_F(RelocatedCopy, StartsFromTempWithTheRestartLineAndRecognisesItself)
 {
-    std::vector<std::string> names = PACKAGE_FILE_NAMES;
-    names.push_back("Vacater.exe");
-    for (const std::string& name : names) {
-        std::string original, copy;
-        ASSERT_TRUE(ReadBytes(from + "\\" + name, original)) << name;
-        EXPECT_TRUE(ReadBytes(to + "\\" + name, copy)) << name << " was not copied";
-        EXPECT_TRUE(original == copy) << name << " differs from the package's";
+    struct Case {
+        std::string temp, args, options, home;   // home: preset, or "" when missing
+    } cases[] = {
+        {"temp", "/RmDir=oldpkg /CleanUpOnly=0 /VKDriveLetter=V: /Application=AppDeck",
+         " /DriveLetter=V /CleanUpOnly=0 /RmDir=oldpkg /VKDriveLetter=V:", ""},
+        {"my temp dir", "/RmDir=ignored /RmAbsDir=\"C:\\vactest\\abs dir\" /CleanUpOnly=0 /VKDriveLetter=V:",
+         " /DriveLetter=V /CleanUpOnly=0 /RmAbsDir=\"C:\\vactest\\abs dir\" /VKDriveLetter=V:", "C:\\home of test"},
+    };
+    WriteScenario(SCENARIO_VETO_FOREVER); // keeps the copy busy while it is looked at
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args);
+        UseTemp(m_root + "\\" + c.temp);
+        if (!c.home.empty()) m_env["HOME"] = c.home;
+        int requests = Requests();
+        ASSERT_TRUE(WaitForExit(StartFromToken(c.args), 30000));
+        DWORD copy = RelocatedInstance();
+        ASSERT_NE(0u, copy);
+        ExpectPackageCopied(m_package);
+        Remote r;
+        ASSERT_TRUE(ReadRemote(copy, r));
+        const std::string& line = r.commandLine;
+        // Wine (unlike Windows) quotes the program path it found before the copy sees it.
+        std::string exe = m_temp + "\\Vacater.exe";
+        EXPECT_TRUE(line == exe + c.options || line == "\"" + exe + "\"" + c.options) << line;
+        // It recognised itself: it runs the hidden dialog and ejects, and starts no copy.
+        HWND dialog = WaitForDialog(copy);
+        ASSERT_NE(nullptr, dialog);
+        EXPECT_FALSE(IsWindowVisible(dialog));
+        EXPECT_TRUE(WaitUntil([&] { return Requests() > requests; }, 20000));
+        EXPECT_EQ(1u, ProcessesNamed("Vacater.exe").size());
+        EXPECT_NE(std::string::npos, LogOf(copy).find("REMOVE_EXE : we run from this instance"));
+        ASSERT_TRUE(ReadRemote(copy, r));   // again: HOME is set once the copy runs
+        EXPECT_EQ(c.home.empty() ? m_temp : c.home, r.Var("HOME")) << "HOME is set only when missing";
+        KillProcess(copy);
+        m_env.erase("HOME");
     }
 }
 
-} // namespace
-
-using RelocatedCopy = AppRun;
-
-TEST_F(RelocatedCopy, StartsFromTempWithTheRmDirOptions)
+TEST_F(RelocatedCopy, FromAnotherNameOrAQuotedDriveRootStartsFromThatFolder)
 {
-    WriteScenario(SCENARIO_VETO_FOREVER); // keeps the copy busy while it is looked at
-    HANDLE first = StartFromToken("/RmDir=oldpkg /CleanUpOnly=0 /VKDriveLetter=V: /Application=AppDeck");
-    ASSERT_TRUE(WaitForExit(first, 30000));
-
-    DWORD copy = RelocatedInstance();
-    ASSERT_NE(0u, copy);
-    ExpectPackageCopied(m_package, m_temp);
-    std::string line;
-    ASSERT_TRUE(RemoteCommandLine(copy, line));
-    EXPECT_EQ(m_temp + "\\Vacater.exe /DriveLetter=V /CleanUpOnly=0 /RmDir=oldpkg /VKDriveLetter=V:", line);
-
-    // The copy knows it is the relocated instance: it runs the dialog and ejects, and starts
-    // no further copy.
-    HWND dialog = WaitForDialog(copy);
-    ASSERT_NE(nullptr, dialog);
-    EXPECT_FALSE(IsWindowVisible(dialog));
-    EXPECT_TRUE(WaitUntil([&] { return Requests() >= 1; }, 20000));
-    EXPECT_EQ(1u, ProcessesNamed("Vacater.exe").size());
-
-    // "HOME" was missing, so the copy set it to the temporary directory.
-    std::string home;
-    bool present = false;
-    ASSERT_TRUE(RemoteEnvironmentValue(copy, "HOME", home, present));
-    EXPECT_TRUE(present);
-    EXPECT_EQ(m_temp, home);
-}
-
-TEST_F(RelocatedCopy, QuotesTheAbsoluteFolderAndFindsItselfInATempWithBlanks)
-{
+    struct RootCleaner {   // the package in the drive root goes with the test
+        ~RootCleaner() { for (const char* n : PACKAGE_FILES) DeleteFileA((std::string("V:\\") + n).c_str()); }
+    } cleaner;
+    PlacePackage("V:");
+    CopyFileA((m_package + "\\Vacater.exe").c_str(), (m_package + "\\Remover.exe").c_str(), FALSE);
     WriteScenario(SCENARIO_VETO_FOREVER);
-    UseTemp(m_root + "\\my temp dir");
-    m_env.Set("HOME", "C:\\home of test");
-    HANDLE first = StartFromToken("/RmDir=ignored /RmAbsDir=\"C:\\vactest\\abs dir\" /CleanUpOnly=0 "
-                                  "/VKDriveLetter=V:");
-    ASSERT_TRUE(WaitForExit(first, 30000));
-
-    DWORD copy = RelocatedInstance();
-    ASSERT_NE(0u, copy);
-    ExpectPackageCopied(m_package, m_temp);
-    std::string line;
-    ASSERT_TRUE(RemoteCommandLine(copy, line));
-    const std::string options = " /DriveLetter=V /CleanUpOnly=0 /RmAbsDir=\"C:\\vactest\\abs dir\" /VKDriveLetter=V:";
-    // The program path goes unquoted; Wine (unlike Windows) puts the path it found in quotes
-    // before the copy sees it. Either way the copy recognised itself (its dialog below).
-    EXPECT_TRUE(line == m_temp + "\\Vacater.exe" + options || line == "\"" + m_temp + "\\Vacater.exe\"" + options)
-        << line;
-    EXPECT_NE(nullptr, WaitForDialog(copy));
-    EXPECT_TRUE(WaitUntil([&] { return Requests() >= 1; }, 20000));
-    EXPECT_EQ(1u, ProcessesNamed("Vacater.exe").size());
-
-    std::string home;
-    bool present = false;
-    ASSERT_TRUE(RemoteEnvironmentValue(copy, "HOME", home, present));
-    EXPECT_EQ("C:\\home of test", home) << "a HOME that is set stays as it is";
+    // Under another name the current folder (the package's) is the start folder.
+    for (std::string folder : {m_package, std::string("V:")}) {
+        bool root = folder == "V:";
+        SCOPED_TRACE(folder);
+        DWORD first = 0;
+        HANDLE h = root ? Launch("\"V:\\Vacater.exe\" /RmDir=x", "V:\\", m_env, &first)
+                        : Start(folder + "\\Remover.exe", "/RmDir=x", &first);
+        ASSERT_TRUE(WaitForExit(h, 30000));
+        if (root) CloseHandle(h);
+        DWORD copy = RelocatedInstance();
+        ASSERT_NE(0u, copy);
+        ExpectPackageCopied(folder);
+        Remote r;
+        ASSERT_TRUE(ReadRemote(copy, r));
+        EXPECT_EQ(m_temp + "\\Vacater.exe /DriveLetter=V /CleanUpOnly=0 /RmDir=x /VKDriveLetter=", r.commandLine);
+        if (root) {   // the first trace still shows the opening quote
+            EXPECT_NE(std::string::npos, LogOf(first).find("REMOVE_EXE : CurrentPath :  \"V: "));
+        }
+        KillProcess(copy);
+    }
 }
 
-TEST_F(RelocatedCopy, UnderAnotherNameTakesTheCurrentFolderAsStartFolder)
-{
-    WriteScenario(SCENARIO_VETO_FOREVER);
-    ASSERT_TRUE(CopyInto(m_package + "\\Vacater.exe", m_package + "\\Remover.exe"));
-    HANDLE first = Start(m_package + "\\Remover.exe", "/RmDir=x"); // working directory: the package
-    ASSERT_TRUE(WaitForExit(first, 30000));
-    DWORD copy = RelocatedInstance();
-    ASSERT_NE(0u, copy);
-    ExpectPackageCopied(m_package, m_temp);
-    std::string line;
-    ASSERT_TRUE(RemoteCommandLine(copy, line));
-    EXPECT_EQ(m_temp + "\\Vacater.exe /DriveLetter=V /CleanUpOnly=0 /RmDir=x /VKDriveLetter=", line);
-}
+using InPlace = AppRun;
 
-using InstanceMode = AppRun;
-
-TEST_F(InstanceMode, RemoveOnlyOneRunsInPlaceWithoutCopyOrBatch)
+TEST_F(InPlace, RemoveOnlyWithCleanUpOnlyRunsHereAndAsksNoDevice)
 {
     DWORD pid = 0;
     HANDLE process = StartFromToken("/RemoveOnly=1 /CleanUpOnly=1", &pid);
-    ASSERT_NE(0u, pid);
     EXPECT_NE(nullptr, WaitForDialog(pid)) << "the dialog runs in the started instance";
     ASSERT_TRUE(WaitForExit(process, 30000));
     EXPECT_TRUE(ListDir(m_temp).empty()) << "nothing is copied and no batch is written";
-    // With "/CleanUpOnly" the device library is never asked: it would have started its journal.
-    EXPECT_FALSE(Exists(m_journal));
+    EXPECT_FALSE(Exists(m_root + "\\journal.txt")) << "the device library was loaded";
+    std::string log = LogOf(pid);
+    EXPECT_EQ(1u, Occurrences(log, "CRemoveDlg::WorkThread got message WUM_WORKTHREAD_REMOVEVK")) << log;
+    EXPECT_EQ(std::string::npos, log.find("try to remove Vaultik"));
 }
 
-TEST_F(InstanceMode, SleepOnlySleepsAndEnds)
+TEST_F(InPlace, SleepOnlySleepsAndEnds)
 {
     for (const char* args : {"/RmDir=x /Sleep=300 /CleanUpOnly=1", "/Sleep=0", "/Sleep=300 /RemoveOnly=1"}) {
-        HANDLE process = StartFromToken(args);
-        ASSERT_TRUE(WaitForExit(process, 30000)) << args;
-        EXPECT_TRUE(ListDir(m_temp).empty()) << args;
+        SCOPED_TRACE(args);
+        ASSERT_TRUE(WaitForExit(StartFromToken(args), 30000));
+        EXPECT_TRUE(ListDir(m_temp).empty());
     }
-    EXPECT_FALSE(Exists(m_journal));
+    EXPECT_FALSE(Exists(m_root + "\\journal.txt"));
 }
 
-TEST_F(InstanceMode, ThreeRunningInstancesMakeItWaitOnceAndEnd)
+TEST_F(InPlace, ThreeRunningInstancesMakeItWaitOnceAndEnd)
 {
     StartFromToken("/Sleep=60000");
     StartFromToken("/Sleep=60000");
     ASSERT_TRUE(WaitUntil([] { return ProcessesNamed("Vacater.exe").size() == 2; }, 20000));
-    HANDLE third = StartFromToken("/RmDir=x");
-    ASSERT_TRUE(WaitForExit(third, 30000));
+    ASSERT_TRUE(WaitForExit(StartFromToken("/RmDir=x"), 30000));
     EXPECT_TRUE(ListDir(m_temp).empty()) << "no copy is made while two others run";
-    EXPECT_TRUE(ProcessesAt(m_temp + "\\Vacater.exe").empty());
 }
 
-using CopyFailure = AppRun;
-
-TEST_F(CopyFailure, MissingTempShowsErrorBoxesAndStartsNothing)
+TEST_F(InPlace, FailedCopyShowsErrorBoxesAndStartsNothing)
 {
     UseTemp(m_root + "\\missing", false);
     DWORD pid = 0;
     HANDLE process = StartFromToken("/RmDir=x", &pid);
     std::vector<std::string> boxes;
-    bool ended = WaitUntil(
-        [&] {
-            for (const std::string& text : CloseErrorBoxes(pid)) boxes.push_back(text);
-            return WaitForExit(process, 0);
-        },
-        30000);
-    ASSERT_TRUE(ended) << "the instance did not end";
+    ASSERT_TRUE(WaitUntil([&] {
+        for (const std::string& text : CloseErrorBoxes(pid)) boxes.push_back(text);
+        return WaitForExit(process, 0);
+    }, 30000)) << "the instance did not end";
     EXPECT_EQ(std::vector<std::string>({"CreateFile (temp) Error:INVALID_HANDLE_VALUE",
-                                        "Vacater-Tool could not be started"}),
-              boxes);
+                                        "Vacater-Tool could not be started"}), boxes);
     EXPECT_TRUE(ProcessesNamed("Vacater.exe").empty());
 }

@@ -11,50 +11,32 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     // Skip our own program name (quoted or not) and the blanks after it.
     char* p = GetCommandLineA();
-    if (*p == '"') {
-        char* close = strchr(p + 1, '"');
-        p = close ? close + 1 : p + strlen(p);
-    } else {
-        while (*p && *p != ' ') ++p;
-    }
-    while (*p == ' ') ++p;
+    p = *p == '"' ? (strchr(p + 1, '"') ? strchr(p + 1, '"') + 1 : p + strlen(p)) : p + strcspn(p, " ");
+    p += strspn(p, " ");
     if (!*p) return 2;
-    std::string fromFile;
+    char line[4096] = "";
     if (*p == '@') {
         FILE* f = fopen(p + 1, "rb");
         if (!f) return 3;
-        char line[4096] = "";
         if (!fgets(line, sizeof line, f)) line[0] = '\0';
         fclose(f);
-        fromFile = line;
-        while (!fromFile.empty() && (fromFile.back() == '\n' || fromFile.back() == '\r')) fromFile.pop_back();
-        p = &fromFile[0];
+        line[strcspn(line, "\r\n")] = '\0';
+        p = line;
     }
-
-    // The working directory is the started program's folder.
-    char folder[MAX_PATH * 2] = "";
-    const char* end = strstr(p, ".exe");
-    if (end) {
-        size_t n = static_cast<size_t>(end - p);
-        if (n < sizeof folder) {
-            memcpy(folder, p, n);
-            folder[n] = '\0';
-            char* slash = strrchr(folder, '\\');
-            if (slash) *(slash == folder + 2 ? slash + 1 : slash) = '\0';
-            else folder[0] = '\0';
-        }
-    }
+    // The working directory is the started program's folder (with its backslash in a drive root).
+    std::string folder(p, strstr(p, ".exe") ? strstr(p, ".exe") - p : 0);
+    size_t slash = folder.find_last_of('\\');
+    folder.resize(slash == std::string::npos ? 0 : slash == 2 ? 3 : slash);
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESHOWWINDOW;
     si.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(nullptr, p, nullptr, nullptr, FALSE, 0, nullptr, folder[0] ? folder : nullptr, &si, &pi))
+    if (!CreateProcessA(nullptr, p, nullptr, nullptr, FALSE, 0, nullptr, folder.empty() ? nullptr : folder.c_str(), &si,
+                        &pi))
         return 1;
     WaitForSingleObject(pi.hProcess, INFINITE);
     DWORD code = 0;
     GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
     return static_cast<int>(code);
 }

@@ -4,70 +4,49 @@
 #include "CWinApp.h"
 #include "CWinThread.h"
 #include <gtest/gtest.h>
-#include <atomic>
-#include <vector>
 
 namespace {
 
 const UINT TEMPLATE = 100;
 const UINT WM_PING = WM_APP + 1;
 
-struct Echo {
-    DWORD replyTo;
-    std::atomic<int> received{0};
-    std::atomic<bool> knewItself{false};
-};
-
+// Answers the first WM_PING to the thread whose id param holds, adding 1000 when the
+// framework knew the thread.
 UINT EchoThread(LPVOID param)
 {
-    Echo* echo = static_cast<Echo*>(param);
-    echo->knewItself = AfxGetThread() != nullptr;
+    WPARAM known = AfxGetThread() ? 1000 : 0;
     MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        if (msg.message == WM_PING) {
-            ++echo->received;
-            PostThreadMessageA(echo->replyTo, WM_PING, msg.wParam, 0);
-            break;
-        }
-    }
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0 && msg.message != WM_PING) {}
+    PostThreadMessageA(*static_cast<DWORD*>(param), WM_PING, msg.wParam + known, 0);
     return 0;
 }
 
-class RecordingDialog : public CDialog {
+// Ends itself from a timer set in OnInitDialog: EndDialog when modal, else DestroyWindow.
+class TimedDialog : public CDialog {
 public:
-    RecordingDialog() : CDialog(TEMPLATE) {}
+    TimedDialog(UINT id = TEMPLATE) : CDialog(id) {}
     BOOL OnInitDialog() override
     {
         inits++;
-        CDialog::OnInitDialog();
         SetTimer(7, 10);
-        return TRUE;
+        return CDialog::OnInitDialog();
     }
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
     {
         if (message == WM_PING) return 1234;
-        if (message == WM_TIMER && wParam == 7) {
-            KillTimer(7);
-            timers++;
-            if (endModal) EndDialog(42);
-            else DestroyWindow();
-            return 0;
-        }
-        return CDialog::WindowProc(message, wParam, lParam);
+        if (message != WM_TIMER || wParam != 7) return CDialog::WindowProc(message, wParam, lParam);
+        KillTimer(7);
+        if (modal) EndDialog(42);
+        else DestroyWindow();
+        return 0;
     }
     int inits = 0;
-    int timers = 0;
-    bool endModal = false;
+    bool modal = false;
 };
 
-class TestApp : public CWinApp {
-public:
+struct TestApp : CWinApp {
     BOOL InitInstance() override { return TRUE; }
-    int ExitInstance() override
-    {
-        exited = true;
-        return CWinApp::ExitInstance();
-    }
+    int ExitInstance() override { return exited = true, CWinApp::ExitInstance(); }
     bool exited = false;
 };
 
@@ -76,61 +55,47 @@ public:
 TEST(WorkerThread, ReceivesAMessagePostedRightAfterItsStart)
 {
     MSG msg;
-    PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+    PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);   // our queue exists for the reply
     for (int i = 0; i < 100; ++i) {
-        Echo echo;
-        echo.replyTo = GetCurrentThreadId();
-        CWinThread* thread = AfxBeginThread(&EchoThread, &echo);
+        SCOPED_TRACE(i);
+        DWORD me = GetCurrentThreadId();
+        CWinThread* thread = AfxBeginThread(&EchoThread, &me);
         ASSERT_NE(nullptr, thread);
-        // The thread object may be gone as soon as the thread ends: keep only its id.
-        DWORD id = thread->m_nThreadID;
+        DWORD id = thread->m_nThreadID;   // the object may be gone once the thread ends
         HANDLE h = OpenThread(SYNCHRONIZE, FALSE, id);
-        ASSERT_TRUE(PostThreadMessageA(id, WM_PING, i, 0)) << "run " << i;
+        ASSERT_TRUE(PostThreadMessageA(id, WM_PING, i, 0));
         BOOL got = FALSE;
-        for (int tries = 0; tries < 500 && !got; ++tries) {
-            got = PeekMessageA(&msg, nullptr, WM_PING, WM_PING, PM_REMOVE);
-            if (!got) Sleep(10);
-        }
-        ASSERT_TRUE(got) << "run " << i;
-        EXPECT_EQ(static_cast<WPARAM>(i), msg.wParam);
-        EXPECT_EQ(1, echo.received.load());
-        EXPECT_TRUE(echo.knewItself.load());
-        if (h) {
-            EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(h, 10000));
-            CloseHandle(h);
-        }
+        for (int tries = 0; tries < 500 && !(got = PeekMessageA(&msg, nullptr, WM_PING, WM_PING, PM_REMOVE)); ++tries)
+            Sleep(10);
+        ASSERT_TRUE(got);
+        EXPECT_EQ(static_cast<WPARAM>(1000 + i), msg.wParam);
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(h, 10000));
+        CloseHandle(h);
     }
 }
 
-TEST(ResourceDialog, ModelessDialogRunsInitAndEndsTheApplicationLoop)
+TEST(ResourceDialog, ModelessDialogRunsInitAndItsEndEndsTheApplicationLoop)
 {
     TestApp app;
-    RecordingDialog* dlg = new RecordingDialog;
-    app.m_pMainWnd = dlg;
-    ASSERT_TRUE(dlg->Create(TEMPLATE));
-    EXPECT_EQ(1, dlg->inits);
-    EXPECT_FALSE(IsWindowVisible(dlg->GetSafeHwnd()));
-    EXPECT_EQ(1234, SendMessageA(dlg->GetSafeHwnd(), WM_PING, 0, 0)) << "messages reach WindowProc";
-    EXPECT_EQ(&app, AfxGetApp());
-    app.Run(); // the timer destroys the dialog, which ends the loop
-    EXPECT_TRUE(app.exited);
-    EXPECT_EQ(1, dlg->timers);
-    EXPECT_EQ(nullptr, dlg->GetSafeHwnd());
-    delete dlg;
-}
-
-TEST(ResourceDialog, ModalDialogReturnsWhatEndDialogGives)
-{
-    RecordingDialog dlg;
-    dlg.endModal = true;
-    EXPECT_EQ(42, dlg.DoModal());
+    TimedDialog dlg;
+    app.m_pMainWnd = &dlg;
+    ASSERT_TRUE(dlg.Create(TEMPLATE));
     EXPECT_EQ(1, dlg.inits);
+    EXPECT_FALSE(IsWindowVisible(dlg.GetSafeHwnd()));
+    EXPECT_EQ(1234, SendMessageA(dlg.GetSafeHwnd(), WM_PING, 0, 0)) << "messages reach WindowProc";
+    app.Run();
+    EXPECT_TRUE(app.exited);
     EXPECT_EQ(nullptr, dlg.GetSafeHwnd());
 }
 
-TEST(ResourceDialog, MissingTemplateFailsCleanly)
+TEST(ResourceDialog, ModalDialogReturnsWhatEndDialogGivesOrMinusOneWithoutTemplate)
 {
-    CDialog dlg(999);
-    EXPECT_FALSE(dlg.Create(999));
-    EXPECT_EQ(-1, dlg.DoModal());
+    TimedDialog dlg;
+    dlg.modal = true;
+    EXPECT_EQ(42, dlg.DoModal());
+    EXPECT_EQ(1, dlg.inits);
+    EXPECT_EQ(nullptr, dlg.GetSafeHwnd());
+    TimedDialog missing(999);
+    EXPECT_FALSE(missing.Create(999));
+    EXPECT_EQ(-1, missing.DoModal());
 }
