@@ -27,14 +27,14 @@ TEST(EjectReport, CountsEjectedDevicesFromTheOutput)
 
 TEST(EjectSettings, MissingEmptyAndPackageFilesGiveTheirTexts)
 {
-    TempDir dir;
-    WriteFile(dir.file("empty.ini"),
+    TempDir dir("ejtest");
+    WriteFile(dir.path("empty.ini"),
               "[Application]\r\nRemoveSplash=\r\nEjectOKSplash=ok.gif\r\n[Strings]\r\nRemoving=\r\nEjectOK=\r\n");
     const char* const removing = "Vaultik wird ausgeworfen";
     const char* const ejectOK = "Sie k\xF6nnen Vaultik jetzt entfernen!";  // Windows-1252
     struct Case { std::string path; const char *remove, *ok, *removing, *ejectOK; } cases[] = {
-        {dir.file("missing.ini"), "", "", removing, ejectOK},
-        {dir.file("empty.ini"), "", "ok.gif", "", ""},
+        {dir.path("missing.ini"), "", "", removing, ejectOK},
+        {dir.path("empty.ini"), "", "ok.gif", "", ""},
         {PackageFile("Application.ini"), "removesplash.bmp", "ejectoksplash.bmp", removing, ejectOK},
     };
     for (const Case& c : cases) {
@@ -49,7 +49,7 @@ TEST(EjectSettings, MissingEmptyAndPackageFilesGiveTheirTexts)
 
 TEST(EjectSettings, DisplayTimeIsKeptBetweenOneAndTenSeconds)
 {
-    TempDir dir;
+    TempDir dir("ejtest");
     struct Case { const char* entry; int time; } cases[] = {
         {"EjectOKTime=500", 1000}, {"EjectOKTime=20000", 10000}, {"", 3000},
         {"EjectOKTime=4500", 4500}, {"EjectOKTime=-5", 1000}, {"EjectOKTime=soon", 1000},
@@ -57,9 +57,9 @@ TEST(EjectSettings, DisplayTimeIsKeptBetweenOneAndTenSeconds)
     int n = 0;
     for (const Case& c : cases) {
         // A new file name each time: the profile functions may cache a file they just read.
-        std::string path = dir.file("time" + std::to_string(++n) + ".ini");
+        std::string path = dir.path("time" + std::to_string(++n) + ".ini");
         WriteFile(path, std::string("[Application]\r\n") + c.entry + "\r\n");
         EXPECT_EQ(c.time, ReadEjectOKTime(path.c_str())) << c.entry;
     }
-    EXPECT_EQ(3000, ReadEjectOKTime(dir.file("missing.ini").c_str()));
+    EXPECT_EQ(3000, ReadEjectOKTime(dir.path("missing.ini").c_str()));
 }

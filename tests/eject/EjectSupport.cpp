@@ -11,28 +11,6 @@ namespace {
 const UINT WM_RUN = WM_APP + 77;
 }
 
-TempDir::TempDir()
-{
-    static int counter = 0;
-    char base[MAX_PATH];
-    GetTempPathA(MAX_PATH, base);
-    m_path = base + ("ejtest-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter));
-    CreateDirectoryA(m_path.c_str(), nullptr);
-}
-
-TempDir::~TempDir()
-{
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((m_path + "\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-        do
-            DeleteFileA(file(fd.cFileName).c_str());  // fails harmlessly on "." and ".."
-        while (FindNextFileA(h, &fd));
-        FindClose(h);
-    }
-    RemoveDirectoryA(m_path.c_str());
-}
-
 void WriteFile(const std::string& path, const std::string& bytes)
 {
     FILE* f = fopen(path.c_str(), "wb");
@@ -170,8 +148,8 @@ std::string SymbolicJournal()
 
 void UseScenario(const TempDir& dir, const std::string& text)
 {
-    WriteFile(dir.file("scenario.txt"), text);
-    SetEnvironmentVariableA("ZEVDEV_SCENARIO", text.empty() ? nullptr : dir.file("scenario.txt").c_str());
+    WriteFile(dir.path("scenario.txt"), text);
+    SetEnvironmentVariableA("ZEVDEV_SCENARIO", text.empty() ? nullptr : dir.path("scenario.txt").c_str());
     ZDSIM_Reset();
 }
 

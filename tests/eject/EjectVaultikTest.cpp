@@ -56,7 +56,7 @@ protected:
     // windows present right after it returned, before the worker dispatches again.
     int Run()
     {
-        CurrentDir cd(m_dir.path());
+        CurrentDir cd(m_dir.dir());
         int result = 99;
         m_worker.run([&] {
             result = CRemoveManager().EjectVaultik();
@@ -64,10 +64,10 @@ protected:
         });
         return result;
     }
-    void CopyFromPackage(const char* name, const char* as) { WriteFile(m_dir.file(as), ReadFile(PackageFile(name))); }
+    void CopyFromPackage(const char* name, const char* as) { WriteFile(m_dir.path(as), ReadFile(PackageFile(name))); }
     bool SplashesGone() { return PumpUntil([&] { return SplashWindows(m_worker.id()).empty(); }, 15000); }
 
-    TempDir m_dir;
+    TempDir m_dir{"ejtest"};
     LoopThread m_worker;
     std::vector<std::vector<SplashInfo>> m_execs;
     std::vector<SplashInfo> m_after;
@@ -133,13 +133,13 @@ TEST_F(EjectVaultik, SplashesFollowTheSettings)
          nullptr},
         {"the package", "", veto, 11, "Vaultik wird ausgeworfen", "Sie k\xF6nnen Vaultik jetzt entfernen!"},
     };
-    WriteFile(m_dir.file("broken.bmp"), "BM this is no bitmap");
+    WriteFile(m_dir.path("broken.bmp"), "BM this is no bitmap");
     CopyFromPackage("removesplash.bmp", "removesplash.bmp");
     CopyFromPackage("ejectoksplash.bmp", "ejectoksplash.bmp");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        DeleteFileA(m_dir.file("Application.ini").c_str());
-        if (c.ini && *c.ini) WriteFile(m_dir.file("Application.ini"), c.ini);
+        DeleteFileA(m_dir.path("Application.ini").c_str());
+        if (c.ini && *c.ini) WriteFile(m_dir.path("Application.ini"), c.ini);
         if (c.ini && !*c.ini) CopyFromPackage("Application.ini", "Application.ini");
         UseScenario(m_dir, c.scenario);
         m_execs.clear();
@@ -181,7 +181,7 @@ TEST_F(EjectVaultik, TracesTellWhatHappened)
     DeleteFileA(logPath.c_str());
     useTraces(0x09000000);  // trace and error lines
     CopyFromPackage("ejectoksplash.bmp", "ok.bmp");
-    WriteFile(m_dir.file("Application.ini"), "[Application]\r\nEjectOKSplash=ok.bmp\r\nEjectOKTime=500\r\n");
+    WriteFile(m_dir.path("Application.ini"), "[Application]\r\nEjectOKSplash=ok.bmp\r\nEjectOKTime=500\r\n");
     UseScenario(m_dir, std::string(S2) + "info EJECTED_FAILED\nerror CR_REMOVE_VETOED\n");
     int result = Run();
     std::string log;

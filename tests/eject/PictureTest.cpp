@@ -39,7 +39,7 @@ TEST(LoadPictureFile, ReadsBmpJpegAndGif)
 
 TEST(LoadPictureFile, GivesNullForWhatIsNoPicture)
 {
-    TempDir dir;
+    TempDir dir("ejtest");
     std::string bmp = ReadFile(PackageFile("removesplash.bmp"));
     std::string jpg = ReadFile(PackageFile("removesplash.jpg"));
     struct Case { const char* name; std::string bytes; } cases[] = {
@@ -52,20 +52,20 @@ TEST(LoadPictureFile, GivesNullForWhatIsNoPicture)
         {"empty.bmp", ""},
     };
     for (const Case& c : cases) {
-        WriteFile(dir.file(c.name), c.bytes);
-        EXPECT_EQ(nullptr, LoadPictureFile(dir.file(c.name).c_str())) << c.name;
+        WriteFile(dir.path(c.name), c.bytes);
+        EXPECT_EQ(nullptr, LoadPictureFile(dir.path(c.name).c_str())) << c.name;
     }
     EXPECT_EQ(nullptr, LoadPictureFile(nullptr));
     EXPECT_EQ(nullptr, LoadPictureFile(""));
-    EXPECT_EQ(nullptr, LoadPictureFile(dir.file("missing.bmp").c_str()));
-    EXPECT_EQ(nullptr, LoadPictureFile(dir.path().c_str())) << "a folder";
+    EXPECT_EQ(nullptr, LoadPictureFile(dir.path("missing.bmp").c_str()));
+    EXPECT_EQ(nullptr, LoadPictureFile(dir.dir().c_str())) << "a folder";
 }
 
 TEST(LoadPictureFile, LeaksNoMemoryOverManyLoads)
 {
-    TempDir dir;
-    WriteFile(dir.file("big.txt"), std::string(2 * 1024 * 1024, 'x'));
-    const std::string bmp = PackageFile("removesplash.bmp"), text = dir.file("big.txt");
+    TempDir dir("ejtest");
+    WriteFile(dir.path("big.txt"), std::string(2 * 1024 * 1024, 'x'));
+    const std::string bmp = PackageFile("removesplash.bmp"), text = dir.path("big.txt");
     auto loadAll = [&](int n) {
         for (int i = 0; i < n; ++i) {
             HBITMAP h = LoadPictureFile(bmp.c_str());

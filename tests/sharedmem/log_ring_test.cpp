@@ -76,7 +76,7 @@ protected:
                           std::to_string(lines);
         if (mib)
             cmd += " " + std::to_string(mib);
-        return runProcess(cmd, dir.file(("trace-" + std::string(tag) + ".txt").c_str()).c_str());
+        return runProcess(cmd, dir.path(("trace-" + std::string(tag) + ".txt").c_str()).c_str());
     }
     std::string m_key;
 };
@@ -86,7 +86,7 @@ protected:
 TEST_F(RingLog, FullRingWrapsNeverGrowsAndEndsWithTheTrailer)
 {
     TempDir dir("ring");
-    std::string path = dir.file("ring.log");
+    std::string path = dir.path("ring.log");
     setDword("IOFileType", 2);
     setDword("MaxFileLen", 1000);  // raised to the smallest ring
     setText("LogPath", path);
@@ -127,7 +127,7 @@ TEST_F(RingLog, FullRingWrapsNeverGrowsAndEndsWithTheTrailer)
 TEST_F(RingLog, SecondRunContinuesWhereTheFirstEnded)
 {
     TempDir dir("ringcont");
-    std::string path = dir.file("cont.log");
+    std::string path = dir.path("cont.log");
     setDword("IOFileType", 2);
     setText("LogPath", path);
     ASSERT_EQ(0, run(dir, "r1", 20));
@@ -162,10 +162,10 @@ TEST_F(RingLog, HeapFieldGrowsAndTheFileIsNamedAfterTheExecutable)
     setDword("LogProcAnalyse", 1);
     setDword("LogProfile", 1);
     setDword("LogFileAppendProcName", 1);
-    setText("LogPath", dir.file("app"));
+    setText("LogPath", dir.path("app"));
     ASSERT_EQ(0, run(dir, "r3", 2, 4));
-    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(dir.file("app").c_str()));
-    std::string data = readFile(dir.file("app-ring_logger.exe.log"));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(dir.path("app").c_str()));
+    std::string data = readFile(dir.path("app-ring_logger.exe.log"));
     std::smatch m;
     ASSERT_TRUE(std::regex_search(data, m, std::regex("\\[Mem\\[ *(\\d+)Kb\\]\\] before allocation"))) << data;
     long before = atol(m[1].str().c_str());

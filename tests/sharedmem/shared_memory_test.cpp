@@ -32,7 +32,7 @@ TEST(SegmentLayout, HeaderFieldsAndDataAreByteExactInMemoryAndOnDisk)
     ASSERT_TRUE(shm.add(bytes("0123456789"), 10));
 
     TempDir dir("layout");
-    std::string path = dir.file("ring.log");
+    std::string path = dir.path("ring.log");
     {
         zvcrypt::zvIOMemFile io(1000);
         ASSERT_TRUE(io.create(path.c_str(), true, 438));

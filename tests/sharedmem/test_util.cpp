@@ -2,27 +2,6 @@
 #include <windows.h>
 #include <cstdio>
 
-TempDir::TempDir(const char* tag)
-{
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    m_path = std::string(temp) + uniqueName(tag);
-    CreateDirectoryA(m_path.c_str(), nullptr);
-}
-
-TempDir::~TempDir()
-{
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((m_path + "\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-        do
-            DeleteFileA(file(fd.cFileName).c_str());  // fails harmlessly on "." and ".."
-        while (FindNextFileA(h, &fd));
-        FindClose(h);
-    }
-    RemoveDirectoryA(m_path.c_str());
-}
-
 std::string readFile(const std::string& path)
 {
     std::string bytes;

@@ -1,20 +1,10 @@
 // Small fixtures shared by the shared-memory tests.
 #pragma once
+#include "TempDir.h"
 #include <cstdint>
 #include <string>
 
 // A fresh, empty directory under %TEMP%, removed with its files at the end of the scope.
-class TempDir {
-public:
-    explicit TempDir(const char* tag);
-    ~TempDir();
-    const std::string& path() const { return m_path; }
-    std::string file(const char* name) const { return m_path + "\\" + name; }
-
-private:
-    std::string m_path;
-};
-
 // Whole contents of a file (shared with any writer) and a little-endian field in it.
 std::string readFile(const std::string& path);
 uint32_t le32(const std::string& bytes, size_t offset);
