@@ -190,7 +190,7 @@ void CSplashWnd::HideSplashScreen()
     DestroyWindow();  // deletes this
     if (hadOwner) {
         // The application's main window, when it belongs to this thread.
-        CWinApp* pApp = AfxGetApp();
+        CWinApp* pApp = CurrentApp();
         HWND hMain = pApp && pApp->m_pMainWnd ? pApp->m_pMainWnd->GetSafeHwnd() : nullptr;
         if (hMain && GetWindowThreadProcessId(hMain, nullptr) == GetCurrentThreadId()) ::UpdateWindow(hMain);
     }

@@ -67,8 +67,7 @@ BOOL CRemoveApp::InitInstance()
         }
     }
 
-    AfxEnableControlContainer();
-    Enable3dControls();
+    InitControls();
 
     BOOL result = CopyAndRestart();
     DebugTrace(0, "REMOVE_EXE : CopyAndRestart() returns %ld\r\n", static_cast<long>(result));

@@ -10,7 +10,7 @@ CRemoveDlg::CRemoveDlg(HWND hParent)
       m_cleanUpOnly(0), m_nRetries(0), m_hIcon(nullptr)
 {
     CScopeTrace scope(__FILE__, __LINE__);
-    m_hIcon = ::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    m_hIcon = ::LoadIconA(InstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
     m_cleanUpOnly = 0;
     m_hWorkThreadDone = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     m_pWorkThread = nullptr;
@@ -30,7 +30,7 @@ BOOL CRemoveDlg::OnInitDialog()
 
     HMENU sysMenu = GetSystemMenu(FALSE);
     char about[256] = "";
-    if (sysMenu && LoadStringA(AfxGetInstanceHandle(), IDS_ABOUTBOX, about, sizeof about) > 0) {
+    if (sysMenu && LoadStringA(InstanceHandle(), IDS_ABOUTBOX, about, sizeof about) > 0) {
         AppendMenuA(sysMenu, MF_SEPARATOR, 0, nullptr);
         AppendMenuA(sysMenu, MF_STRING, IDM_ABOUTBOX, about);
     }
@@ -42,14 +42,14 @@ BOOL CRemoveDlg::OnInitDialog()
     return TRUE;
 }
 
-BOOL CRemoveDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+BOOL CRemoveDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
 {
     switch (message) {
     case WM_SYSCOMMAND: OnSysCommand(static_cast<UINT>(wParam), lParam); break;
     case WM_PAINT: OnPaint(); break;
     case WM_QUERYDRAGICON: *pResult = reinterpret_cast<LRESULT>(OnQueryDragIcon()); return TRUE;
     case WM_TIMER: OnTimer(wParam); break;
-    default: return CDialog::OnWndMsg(message, wParam, lParam, pResult);
+    default: return CDialog::OnMessage(message, wParam, lParam, pResult);
     }
     *pResult = 0;
     return TRUE;
@@ -114,7 +114,7 @@ void CRemoveDlg::OnTimer(UINT_PTR nIDEvent)
         DebugTrace(0, "starting WorkThread...\n");
         if (m_hWorkThreadDone) CloseHandle(m_hWorkThreadDone);
         m_hWorkThreadDone = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-        m_pWorkThread = AfxBeginThread(&CRemoveDlg::WorkThread, this, THREAD_PRIORITY_NORMAL, 0, 0);
+        m_pWorkThread = BeginWorkerThread(&CRemoveDlg::WorkThread, this, THREAD_PRIORITY_NORMAL, 0, 0);
         if (m_pWorkThread) {
             m_pWorkThread->PostThreadMessage(WUM_WORKTHREAD_REMOVEVK, 0, 0);
         } else {
@@ -154,7 +154,7 @@ void CRemoveDlg::OnWorkerResult(WPARAM result)
 void CRemoveDlg::OnQueryEndSession()
 {
     StopWorker();
-    CWinApp* app = AfxGetApp();
+    CWinApp* app = CurrentApp();
     if (app) static_cast<CRemoveApp*>(app)->CleanUp(FALSE);
     else DebugTrace(0, "REMOVE_EXE : app == NULL , Did not call CleanUP() !! : \r\n");
 }
@@ -200,6 +200,6 @@ UINT CRemoveDlg::WorkThread(LPVOID pParam)
         }
     }
     SetEvent(dlg->m_hWorkThreadDone);
-    AfxEndThread(0, TRUE);
+    EndWorkerThread(0, TRUE);
     return 0;
 }

@@ -3,7 +3,7 @@
 
 CDialog::CDialog(UINT templateId, CWnd* pParent)
     : m_nIDTemplate(templateId), m_pParentWnd(pParent), m_hParentWnd(nullptr), m_bModal(FALSE),
-      m_pfnSuper(nullptr), m_curMessage(0), m_curWParam(0), m_curLParam(0)
+      m_pfnSystemProc(nullptr), m_curMessage(0), m_curWParam(0), m_curLParam(0)
 {
 }
 
@@ -25,7 +25,7 @@ BOOL CDialog::Create(UINT templateId, CWnd* pParent)
     m_nIDTemplate = templateId;
     m_bModal = FALSE;
     HWND hParent = pParent ? pParent->GetSafeHwnd() : ParentHwnd();
-    HWND hWnd = ::CreateDialogParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), hParent,
+    HWND hWnd = ::CreateDialogParamA(InstanceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), hParent,
                                      &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
     return hWnd != nullptr && m_hWnd == hWnd;
 }
@@ -35,7 +35,7 @@ INT_PTR CDialog::DoModal()
     if (m_hWnd) return -1;
     m_bModal = TRUE;
     HWND hParent = ParentHwnd();
-    INT_PTR result = ::DialogBoxParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), hParent,
+    INT_PTR result = ::DialogBoxParamA(InstanceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), hParent,
                                        &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
     m_bModal = FALSE;
     return result;
@@ -50,7 +50,7 @@ BOOL CDialog::OnInitDialog() { return TRUE; }
 void CDialog::OnOK() { EndDialog(IDOK); }
 void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 
-BOOL CDialog::OnWndMsg(UINT message, WPARAM wParam, LPARAM, LRESULT* pResult)
+BOOL CDialog::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT* pResult)
 {
     if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
         if (LOWORD(wParam) == IDOK) { OnOK(); *pResult = 0; return TRUE; }
@@ -68,7 +68,7 @@ LRESULT CDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     m_curWParam = wParam;
     m_curLParam = lParam;
     LRESULT result = 0;
-    if (!OnWndMsg(message, wParam, lParam, &result)) result = DefWindowProc(message, wParam, lParam);
+    if (!OnMessage(message, wParam, lParam, &result)) result = DefWindowProc(message, wParam, lParam);
     m_curMessage = savedMessage;
     m_curWParam = savedWParam;
     m_curLParam = savedLParam;
@@ -82,7 +82,7 @@ LRESULT CDialog::Default()
 
 LRESULT CDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (m_pfnSuper) return ::CallWindowProcA(m_pfnSuper, m_hWnd, message, wParam, lParam);
+    if (m_pfnSystemProc) return ::CallWindowProcA(m_pfnSystemProc, m_hWnd, message, wParam, lParam);
     return ::DefDlgProcA(m_hWnd, message, wParam, lParam);
 }
 
@@ -94,7 +94,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM, LPARAM lPa
     if (message != WM_INITDIALOG) return FALSE;
     CDialog* dlg = reinterpret_cast<CDialog*>(lParam);
     if (!dlg || !dlg->Attach(hWnd)) return TRUE;
-    dlg->m_pfnSuper = reinterpret_cast<WNDPROC>(
+    dlg->m_pfnSystemProc = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CDialog::SubclassProc)));
     dlg->m_curMessage = message;
     dlg->m_curWParam = 0;
@@ -104,9 +104,9 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM, LPARAM lPa
 
 LRESULT CALLBACK CDialog::SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    CDialog* dlg = static_cast<CDialog*>(CWnd::FromHandlePermanent(hWnd));
+    CDialog* dlg = static_cast<CDialog*>(CWnd::ObjectFromHandle(hWnd));
     if (!dlg) return ::DefDlgProcA(hWnd, message, wParam, lParam);
-    WNDPROC super = dlg->m_pfnSuper;
+    WNDPROC super = dlg->m_pfnSystemProc;
     LRESULT result = dlg->Dispatch(message, wParam, lParam);  // may delete dlg after WM_NCDESTROY
     if (message == WM_NCDESTROY && super)
         ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(super));

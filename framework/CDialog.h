@@ -44,7 +44,7 @@ public:
 protected:
     // The class's message map: handles the message and returns TRUE with *pResult set, or
     // returns FALSE for the default processing. The base maps IDOK and IDCANCEL.
-    virtual BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+    virtual BOOL OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
     // The default processing of the message being handled.
     LRESULT Default();
 
@@ -60,7 +60,7 @@ private:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 
-    WNDPROC m_pfnSuper;   // the system's dialog window procedure
+    WNDPROC m_pfnSystemProc; // the system's dialog window procedure
     UINT m_curMessage;
     WPARAM m_curWParam;
     LPARAM m_curLParam;

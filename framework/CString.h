@@ -1,4 +1,4 @@
-// The framework's string class: a narrow, growable text with the familiar MFC-style API.
+// The framework's string class: a narrow, growable text with Format, GetBuffer and the usual operators.
 #pragma once
 #include <string>
 #include <cstdarg>

@@ -24,13 +24,11 @@ int CWinApp::ExitInstance() { return m_exitCode; }
 
 void CWinApp::OnHelp() {}
 
-void CWinApp::AfxEnableControlContainer()
+void CWinApp::InitControls()
 {
     INITCOMMONCONTROLSEX icc = { sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES };
     InitCommonControlsEx(&icc);
 }
-
-void CWinApp::Enable3dControls() { AfxEnableControlContainer(); }
 
 HICON CWinApp::LoadIcon(UINT id) const
 {
@@ -56,9 +54,9 @@ int CWinApp::Run()
     return ExitInstance();
 }
 
-CWinApp* AfxGetApp() { return g_pApp; }
+CWinApp* CurrentApp() { return g_pApp; }
 
-HINSTANCE AfxGetInstanceHandle()
+HINSTANCE InstanceHandle()
 {
     return g_pApp ? g_pApp->m_hInstance : GetModuleHandleA(nullptr);
 }
@@ -67,7 +65,7 @@ HINSTANCE AfxGetInstanceHandle()
 // links it.
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int nCmdShow)
 {
-    CWinApp* app = AfxGetApp();
+    CWinApp* app = CurrentApp();
     if (!app) return -1;
     app->m_hInstance = hInstance;
     app->m_lpCmdLine = lpCmdLine;

@@ -20,9 +20,8 @@ public:
     // The framework's help command handler (ID_HELP): there is no help file, so it does nothing.
     virtual void OnHelp();
 
-    // Keeps the look of dialog controls current (common controls); both are idempotent.
-    void AfxEnableControlContainer();
-    void Enable3dControls();
+    // Keeps the look of dialog controls current (common controls); idempotent.
+    void InitControls();
 
     HICON LoadIcon(UINT id) const;
 
@@ -36,5 +35,5 @@ protected:
 };
 
 // The program's application object, or null outside its lifetime.
-CWinApp* AfxGetApp();
-HINSTANCE AfxGetInstanceHandle();
+CWinApp* CurrentApp();
+HINSTANCE InstanceHandle();

@@ -6,7 +6,7 @@ namespace {
 thread_local CWinThread* t_pThread = nullptr;
 }
 
-CWinThread::CWinThread(AFX_THREADPROC proc, LPVOID param)
+CWinThread::CWinThread(WorkerThreadProc proc, LPVOID param)
     : m_hThread(nullptr), m_nThreadID(0), m_bAutoDelete(TRUE), m_pfnThreadProc(proc),
       m_pThreadParams(param), m_hStarted(CreateEventA(nullptr, TRUE, FALSE, nullptr))
 {
@@ -27,12 +27,12 @@ unsigned __stdcall CWinThread::Entry(void* self)
     PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
     SetEvent(thread->m_hStarted);
     UINT code = thread->m_pfnThreadProc(thread->m_pThreadParams);
-    AfxEndThread(code, TRUE);
+    EndWorkerThread(code, TRUE);
     return code;
 }
 
-CWinThread* AfxBeginThread(AFX_THREADPROC proc, LPVOID param, int priority, UINT stackSize,
-                           DWORD createFlags)
+CWinThread* BeginWorkerThread(WorkerThreadProc proc, LPVOID param, int priority, UINT stackSize,
+                              DWORD createFlags)
 {
     if (!proc) return nullptr;
     CWinThread* thread = new (std::nothrow) CWinThread(proc, param);
@@ -64,7 +64,7 @@ CWinThread* AfxBeginThread(AFX_THREADPROC proc, LPVOID param, int priority, UINT
     return thread;
 }
 
-void AfxEndThread(UINT exitCode, BOOL bDelete)
+void EndWorkerThread(UINT exitCode, BOOL bDelete)
 {
     CWinThread* thread = t_pThread;
     t_pThread = nullptr;
@@ -72,4 +72,4 @@ void AfxEndThread(UINT exitCode, BOOL bDelete)
     _endthreadex(exitCode);
 }
 
-CWinThread* AfxGetThread() { return t_pThread; }
+CWinThread* CurrentWorkerThread() { return t_pThread; }

@@ -1,10 +1,10 @@
-// A worker thread. AfxBeginThread returns only once the new thread has a message queue,
+// A worker thread. BeginWorkerThread returns only once the new thread has a message queue,
 // so a thread message posted right after the start reaches it. The thread object deletes
 // itself when the thread ends (m_bAutoDelete, the default).
 #pragma once
 #include <windows.h>
 
-typedef UINT (*AFX_THREADPROC)(LPVOID);
+typedef UINT (*WorkerThreadProc)(LPVOID);
 
 class CWinThread {
 public:
@@ -22,14 +22,14 @@ public:
     virtual ~CWinThread();
 
 private:
-    friend CWinThread* AfxBeginThread(AFX_THREADPROC, LPVOID, int, UINT, DWORD);
-    friend void AfxEndThread(UINT, BOOL);
-    CWinThread(AFX_THREADPROC proc, LPVOID param);
+    friend CWinThread* BeginWorkerThread(WorkerThreadProc, LPVOID, int, UINT, DWORD);
+    friend void EndWorkerThread(UINT, BOOL);
+    CWinThread(WorkerThreadProc proc, LPVOID param);
     CWinThread(const CWinThread&) = delete;
     CWinThread& operator=(const CWinThread&) = delete;
     static unsigned __stdcall Entry(void* self);
 
-    AFX_THREADPROC m_pfnThreadProc;
+    WorkerThreadProc m_pfnThreadProc;
     LPVOID m_pThreadParams;
     HANDLE m_hStarted; // set once the new thread has its message queue
 };
@@ -37,10 +37,10 @@ private:
 // Starts proc(param) on a new thread; null when the thread could not be started. With
 // CREATE_SUSPENDED the thread starts only at ResumeThread, and then this call returns at
 // once (the message queue may not exist yet).
-CWinThread* AfxBeginThread(AFX_THREADPROC proc, LPVOID param,
-                           int priority = THREAD_PRIORITY_NORMAL, UINT stackSize = 0,
-                           DWORD createFlags = 0);
+CWinThread* BeginWorkerThread(WorkerThreadProc proc, LPVOID param,
+                              int priority = THREAD_PRIORITY_NORMAL, UINT stackSize = 0,
+                              DWORD createFlags = 0);
 // Ends the calling framework thread with exitCode; deletes its object when bDelete is set.
-void AfxEndThread(UINT exitCode, BOOL bDelete = TRUE);
+void EndWorkerThread(UINT exitCode, BOOL bDelete = TRUE);
 // The framework thread object of the calling thread, or null.
-CWinThread* AfxGetThread();
+CWinThread* CurrentWorkerThread();

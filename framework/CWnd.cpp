@@ -19,7 +19,7 @@ CWnd::~CWnd()
     }
 }
 
-CWnd* CWnd::FromHandlePermanent(HWND hWnd)
+CWnd* CWnd::ObjectFromHandle(HWND hWnd)
 {
     if (!hWnd) return nullptr;
     CWnd* p = reinterpret_cast<CWnd*>(GetWindowLongPtrA(hWnd, GWLP_USERDATA));
@@ -127,7 +127,7 @@ LRESULT CWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
 
 LRESULT CALLBACK CWnd::StdWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    CWnd* pWnd = FromHandlePermanent(hWnd);
+    CWnd* pWnd = ObjectFromHandle(hWnd);
     if (!pWnd && t_pWndInit && !t_pWndInit->m_hWnd) {
         pWnd = t_pWndInit;
         t_pWndInit = nullptr;

@@ -17,7 +17,7 @@ public:
     HWND GetSafeHwnd() const { return m_hWnd; }
     operator HWND() const { return m_hWnd; }
     // The object bound to hWnd, or null when the window is not one of ours.
-    static CWnd* FromHandlePermanent(HWND hWnd);
+    static CWnd* ObjectFromHandle(HWND hWnd);
 
     // Creates the window and binds it to this object before its first message arrives.
     // className must be registered with CWnd::StdWndProc (see RegisterWndClass).

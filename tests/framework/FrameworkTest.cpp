@@ -14,7 +14,7 @@ const UINT WM_PING = WM_APP + 1;
 // framework knew the thread.
 UINT EchoThread(LPVOID param)
 {
-    WPARAM known = AfxGetThread() ? 1000 : 0;
+    WPARAM known = CurrentWorkerThread() ? 1000 : 0;
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0 && msg.message != WM_PING) {}
     PostThreadMessageA(*static_cast<DWORD*>(param), WM_PING, msg.wParam + known, 0);
@@ -59,7 +59,7 @@ TEST(WorkerThread, ReceivesAMessagePostedRightAfterItsStart)
     for (int i = 0; i < 100; ++i) {
         SCOPED_TRACE(i);
         DWORD me = GetCurrentThreadId();
-        CWinThread* thread = AfxBeginThread(&EchoThread, &me);
+        CWinThread* thread = BeginWorkerThread(&EchoThread, &me);
         ASSERT_NE(nullptr, thread);
         DWORD id = thread->m_nThreadID;   // the object may be gone once the thread ends
         HANDLE h = OpenThread(SYNCHRONIZE, FALSE, id);
