@@ -31,8 +31,9 @@ EjectInfo ClassifyEjectInfo(const char* info)
     return EJECT_INFO_NONE;
 }
 
-int EjectErrorResult(const char* error)
+EjectResult EjectErrorResult(const char* error)
 {
-    if (error && (strcmp(error, "CR_REMOVE_VETOED") == 0 || strcmp(error, "CR_INVALID_DEVNODE") == 0)) return -2;
-    return 1;
+    if (error && (strcmp(error, "CR_REMOVE_VETOED") == 0 || strcmp(error, "CR_INVALID_DEVNODE") == 0))
+        return EJECT_RESULT_REFUSED;
+    return EJECT_RESULT_INCONCLUSIVE;
 }

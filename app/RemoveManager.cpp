@@ -30,7 +30,7 @@ CRemoveManager::CRemoveManager() {}
 
 CRemoveManager::~CRemoveManager() {}
 
-int CRemoveManager::EjectVaultik()
+EjectResult CRemoveManager::EjectVaultik()
 {
     DebugTrace(0, "--> CRemoveManager::EjectVaultik\n");
     CEjectSettings settings = ReadEjectSettings(EJECT_SETTINGS_FILE);
@@ -52,7 +52,7 @@ int CRemoveManager::EjectVaultik()
     }
 
     Eject(EJECT_COMMAND_1);
-    int result = Eject(EJECT_COMMAND_2);
+    EjectResult result = Eject(EJECT_COMMAND_2);
 
     if (pRemoveSplash) CSplashWnd::HideSplashScreen(pRemoveSplash);
 
@@ -74,7 +74,7 @@ int CRemoveManager::EjectVaultik()
     return result;
 }
 
-int CRemoveManager::Eject(CString command)
+EjectResult CRemoveManager::Eject(CString command)
 {
     ZDHANDLE handle = ZDAPI_CreateHandle();
     char commandText[COMMAND_BUFFER];
@@ -82,19 +82,19 @@ int CRemoveManager::Eject(CString command)
     commandText[COMMAND_BUFFER - 1] = '\0';
 
     int passes = 0;
-    int result = 0;
+    EjectResult result = EJECT_RESULT_DONE;
     bool devicesWereEjected = false;
     bool goOn = true;
     while (goOn) {
         long devicesEjected = 0;
         DebugTrace(0, "Eject: <%s> \r\n", commandText);
-        int ret = EjectDevice(handle, 0, commandText, &devicesEjected);
+        EjectResult ret = EjectDevice(handle, 0, commandText, &devicesEjected);
         bool last = false;
-        if (ret == 0 || ret == -1 || ret == -2) {
+        if (ret == EJECT_RESULT_INCONCLUSIVE) {
+            ++passes;
+        } else {
             result = ret;
             last = true;
-        } else if (ret == 1) {
-            ++passes;
         }
         if (devicesEjected != 0) {
             devicesWereEjected = true;
@@ -105,17 +105,17 @@ int CRemoveManager::Eject(CString command)
     }
 
     ZDAPI_CloseHandle(&handle);
-    DebugTrace(0, "<-- CRemoveManager::Eject: returns=%i \r\n", result);
+    DebugTrace(0, "<-- CRemoveManager::Eject: returns=%i \r\n", static_cast<int>(result));
     return result;
 }
 
-int CRemoveManager::EjectDevice(ZDHANDLE handle, unsigned long flags, const char* command, long* pDevicesEjected)
+EjectResult CRemoveManager::EjectDevice(ZDHANDLE handle, unsigned long flags, const char* command, long* pDevicesEjected)
 {
     char buffer[REPORT_BUFFER];
     memset(buffer, 0, sizeof buffer);
     unsigned long length = 0;
     long devicesEjected = 0;
-    int iRet = 1;
+    EjectResult iRet = EJECT_RESULT_INCONCLUSIVE;
 
     ZDAPI_ZevDevExec(handle, flags, command);
 
@@ -134,7 +134,7 @@ int CRemoveManager::EjectDevice(ZDHANDLE handle, unsigned long flags, const char
     ZDAPI_GetDeviceInfo(handle, 0, "info", buffer, REPORT_BUFFER, &length);
     switch (ClassifyEjectInfo(buffer)) {
     case EJECT_INFO_EJECTED:
-        iRet = 0;
+        iRet = EJECT_RESULT_DONE;
         break;
     case EJECT_INFO_FAILED:
         ZDAPI_GetDeviceInfo(handle, 0, "error", buffer, REPORT_BUFFER, &length);
@@ -145,6 +145,7 @@ int CRemoveManager::EjectDevice(ZDHANDLE handle, unsigned long flags, const char
     }
 
     if (pDevicesEjected) *pDevicesEjected = devicesEjected;
-    DebugTrace(0, "<-- CRemoveManager::EjectDevice: iRet=%i with DevicesEjected=%ld\r\n", iRet, devicesEjected);
+    DebugTrace(0, "<-- CRemoveManager::EjectDevice: iRet=%i with DevicesEjected=%ld\r\n", static_cast<int>(iRet),
+               devicesEjected);
     return iRet;
 }

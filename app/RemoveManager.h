@@ -2,6 +2,7 @@
 // window while it works and another afterwards. Runs on the removal dialog's worker thread.
 #pragma once
 #include "CString.h"
+#include "EjectReport.h"
 #include <ZevDevDll.h>
 
 class CRemoveManager {
@@ -11,13 +12,13 @@ public:
 
     // Shows the first splash, runs both eject commands, hides the splash, shows the second
     // splash for its display time (sleeping that long). Returns the second command's result:
-    // 0 done, -1 or -2 worth a retry.
-    int EjectVaultik();
-    // One eject command in up to 10 passes on one library handle; returns 0, -1 or -2.
-    int Eject(CString command);
+    // done, or failed or refused (worth a retry); never inconclusive.
+    EjectResult EjectVaultik();
+    // One eject command in up to 10 passes on one library handle; never inconclusive.
+    EjectResult Eject(CString command);
     // One pass: runs the command and reads the report. Stores the number of ejected devices
-    // through pDevicesEjected when not null. Returns 1 (inconclusive), 0 (ejected) or -2.
-    int EjectDevice(ZDHANDLE handle, unsigned long flags, const char* command, long* pDevicesEjected);
+    // through pDevicesEjected when not null. Inconclusive, done or refused; never failed.
+    EjectResult EjectDevice(ZDHANDLE handle, unsigned long flags, const char* command, long* pDevicesEjected);
 };
 
 // The two eject commands, in the order they are issued.

@@ -5,6 +5,17 @@
 #include "Vacater.h"
 #include "resource.h"
 
+namespace {
+
+// An ejection result as the wParam of WUM_WORKTHREAD_REMOVEVK: sign-extended, so the
+// negative results are the largest values.
+WPARAM ResultParam(EjectResult result)
+{
+    return static_cast<WPARAM>(static_cast<INT_PTR>(result));
+}
+
+} // namespace
+
 CRemoveDlg::CRemoveDlg(HWND hParent)
     : CDialog(IDD_VACATER_DIALOG, hParent), m_pWorkThread(nullptr), m_hWorkThreadDone(nullptr),
       m_cleanUpOnly(0), m_nRetries(0), m_hIcon(nullptr)
@@ -136,9 +147,9 @@ void CRemoveDlg::OnTimer(UINT_PTR nIDEvent)
 
 void CRemoveDlg::OnWorkerResult(WPARAM result)
 {
-    if (result == 0) {
+    if (result == ResultParam(EJECT_RESULT_DONE)) {
         Finish();
-    } else if (result == static_cast<WPARAM>(-1) || result == static_cast<WPARAM>(-2)) {
+    } else if (result == ResultParam(EJECT_RESULT_FAILED) || result == ResultParam(EJECT_RESULT_REFUSED)) {
         if (m_nRetries < MAX_RETRIES) {
             ++m_nRetries;
             SetTimer(TIMERID_RETRY, TIMER_RETRY_ELAPSE);
@@ -188,8 +199,8 @@ UINT CRemoveDlg::WorkThread(LPVOID pParam)
         if (msg.message == WUM_WORKTHREAD_REMOVEVK) {
             DebugTrace(0, "CRemoveDlg::WorkThread got message WUM_WORKTHREAD_REMOVEVK\r\n");
             if (msg.wParam == 0) {
-                int result = dlg->m_cleanUpOnly ? 0 : dlg->m_RemoveManager.EjectVaultik();
-                ::PostMessageA(hDlg, WUM_WORKTHREAD_REMOVEVK, static_cast<WPARAM>(static_cast<INT_PTR>(result)), 0);
+                EjectResult result = dlg->m_cleanUpOnly ? EJECT_RESULT_DONE : dlg->m_RemoveManager.EjectVaultik();
+                ::PostMessageA(hDlg, WUM_WORKTHREAD_REMOVEVK, ResultParam(result), 0);
             }
         } else if (msg.message == WUM_WORKTHREAD_QUIT) {
             ::PostMessageA(hDlg, WUM_WORKTHREAD_QUIT, 0, 0);
