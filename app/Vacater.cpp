@@ -26,6 +26,25 @@ CString TempDir()
     return CString(buffer);
 }
 
+// Starts commandLine in workDir (null: this process's folder) with the given window state;
+// the handles of the started process are not kept.
+bool StartProcess(const CString& commandLine, WORD showWindow, BOOL inheritHandles, const char* workDir)
+{
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = showWindow;
+    PROCESS_INFORMATION pi = {};
+    // CreateProcessA may write into the command line: hand it a private copy.
+    CString writable = commandLine;
+    if (!CreateProcessA(nullptr, writable.GetBuffer(writable.GetLength() + 1), nullptr, nullptr, inheritHandles,
+                        0, nullptr, workDir, &si, &pi))
+        return false;
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    return true;
+}
+
 } // namespace
 
 CRemoveApp theApp;
@@ -76,34 +95,35 @@ BOOL CRemoveApp::InitInstance()
 
 bool CRemoveApp::TakeOption(const char* key, const char* value)
 {
-    if (strcmp(key, "/Application") == 0) {
-        m_removeApplication = value;
-        DebugTrace(0, "Received Commandline-Parameter %s ", value);
-    } else if (strcmp(key, "/RemoveOnly") == 0) {
-        m_removeOnly = atoi(value);
-        DebugTrace(0, "Received Commandline-Parameter /RemoveOnly %ld ", m_removeOnly);
-    } else if (strcmp(key, "/RemoveSplash") == 0) {
-        m_removeSplash = value;
-        DebugTrace(0, "Received Commandline-Parameter %s ", value);
-    } else if (strcmp(key, "/RemoveOKSplash") == 0) {
-        m_removeOKSplash = value;
-        DebugTrace(0, "Received Commandline-Parameter %s ", value);
-    } else if (strcmp(key, "/RmDir") == 0) {
-        m_rmDir = value;
-        DebugTrace(0, "Received Commandline-Parameter /RmDir%s ", value);
-    } else if (strcmp(key, "/RmAbsDir") == 0) {
-        m_rmAbsDir = value;
-        DebugTrace(0, "Received Commandline-Parameter /RmAbsDir%s ", value);
-    } else if (strcmp(key, "/CleanUpOnly") == 0) {
-        m_cleanUpOnly = atoi(value);
-        DebugTrace(0, "Received Commandline-Parameter /CleanUpOnly %ld ", m_cleanUpOnly);
-    } else if (strcmp(key, "/Sleep") == 0) {
-        m_sleep = atoi(value);
-        DebugTrace(0, "Received Commandline-Parameter /Sleep %ld ", m_sleep);
-        return false;
-    } else if (strcmp(key, "/VKDriveLetter") == 0) {
-        m_vkDriveLetter = value;
-        DebugTrace(0, "Received Commandline-Parameter %s ", value);
+    // Each option fills a text or a number member; the trace names it as it always has.
+    struct Option {
+        const char* key;
+        CString CRemoveApp::*text;
+        long CRemoveApp::*number;
+        const char* trace;
+    };
+    static const Option OPTIONS[] = {
+        { "/Application", &CRemoveApp::m_removeApplication, nullptr, "Received Commandline-Parameter %s " },
+        { "/RemoveOnly", nullptr, &CRemoveApp::m_removeOnly, "Received Commandline-Parameter /RemoveOnly %ld " },
+        { "/RemoveSplash", &CRemoveApp::m_removeSplash, nullptr, "Received Commandline-Parameter %s " },
+        { "/RemoveOKSplash", &CRemoveApp::m_removeOKSplash, nullptr, "Received Commandline-Parameter %s " },
+        { "/RmDir", &CRemoveApp::m_rmDir, nullptr, "Received Commandline-Parameter /RmDir%s " },
+        { "/RmAbsDir", &CRemoveApp::m_rmAbsDir, nullptr, "Received Commandline-Parameter /RmAbsDir%s " },
+        { "/CleanUpOnly", nullptr, &CRemoveApp::m_cleanUpOnly, "Received Commandline-Parameter /CleanUpOnly %ld " },
+        { "/Sleep", nullptr, &CRemoveApp::m_sleep, "Received Commandline-Parameter /Sleep %ld " },
+        { "/VKDriveLetter", &CRemoveApp::m_vkDriveLetter, nullptr, "Received Commandline-Parameter %s " },
+    };
+    for (const Option& option : OPTIONS) {
+        if (strcmp(key, option.key) != 0) continue;
+        if (option.text) {
+            this->*option.text = value;
+            DebugTrace(0, option.trace, value);
+        } else {
+            this->*option.number = atoi(value);
+            DebugTrace(0, option.trace, this->*option.number);
+        }
+        // "/Sleep" ends the reading: this instance only waits.
+        return option.number != &CRemoveApp::m_sleep;
     }
     return true;
 }
@@ -171,20 +191,8 @@ BOOL CRemoveApp::CopyAndRestart()
     DebugTrace(0, "Calling new instance with commandline : %s in %s",
                static_cast<const char*>(commandLine), static_cast<const char*>(tempDir));
 
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESHOWWINDOW;
-    si.wShowWindow = SW_SHOW;
-    PROCESS_INFORMATION pi = {};
-    // CreateProcessA may write into the command line: hand it a private copy.
-    CString writable = commandLine;
-    if (CreateProcessA(nullptr, writable.GetBuffer(writable.GetLength() + 1), nullptr, nullptr, FALSE, 0,
-                       nullptr, tempDir, &si, &pi)) {
-        CloseHandle(pi.hProcess);
-        CloseHandle(pi.hThread);
-    } else {
+    if (!StartProcess(commandLine, SW_SHOW, FALSE, tempDir))
         MessageBoxA(nullptr, "Vacater-Tool could not be started", "Error", MB_OK);
-    }
     m_bCleanUp = false;
     return FALSE;
 }
@@ -235,18 +243,9 @@ void CRemoveApp::CleanUp(BOOL bInit)
     DebugTrace(0, "strBatch : %s", batchPath);
     DebugTrace(0, "Execution-path : %s ", static_cast<const char*>(batch.workDir));
 
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESHOWWINDOW;
-    si.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION pi = {};
-    CString commandLine = batch.batchPath;
     const char* workDir = batch.workDir.IsEmpty() ? nullptr : batch.workDir.GetString();
-    if (CreateProcessA(nullptr, commandLine.GetBuffer(commandLine.GetLength() + 1), nullptr, nullptr, TRUE, 0,
-                       nullptr, workDir, &si, &pi)) {
+    if (StartProcess(batch.batchPath, SW_HIDE, TRUE, workDir)) {
         DebugTrace(0, "REMOVE_EXE : started batch-process [%s] successfully ... \r\n", batchPath);
-        CloseHandle(pi.hProcess);
-        CloseHandle(pi.hThread);
     } else {
         DebugTrace(0, "REMOVE_EXE : could not start batch-process  :  %s \r\n", batchPath);
     }
