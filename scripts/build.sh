@@ -10,7 +10,7 @@ for target in x64 x86; do
     x86) tc=cmake/mingw-i686.cmake ;;
   esac
   dir=build/$target
-  # Configured every time: new subsystem folders join without a clean build.
+  # Configured every time, so a changed list of sources takes effect without a clean build.
   cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$top/$tc" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   echo "== building $target"
   status=0

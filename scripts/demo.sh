@@ -86,9 +86,7 @@ echo
 echo "== instances"
 shopt -s nullglob
 logs=("$work"/logs/*.log)
-if [ ${#logs[@]} -eq 0 ]; then
-  echo "   (no log was written: this build's logger is not in yet)"
-fi
+[ ${#logs[@]} -gt 0 ] || { echo "   no log was written to $work/logs"; exit 1; }
 for log in "${logs[@]}"; do
   line=$(tr -d '\000\r' < "$log" | grep -a -o 'CommandLine : .*' | head -1 | sed 's/^CommandLine : //; s/ *$//')
   mode=$(tr -d '\000\r' < "$log" | grep -a -o -E 'we run from this instance|prepare the copy of the whole package|Received Commandline-Parameter /Sleep' | head -1)
@@ -128,11 +126,7 @@ left=$(comm -13 "$demo/temp-before.txt" "$demo/temp-after.txt")
 
 echo
 echo "== log"
-if [ ${#logs[@]} -gt 0 ]; then
-  for log in "${logs[@]}"; do echo "   $log"; done
-else
-  echo "   none"
-fi
+for log in "${logs[@]}"; do echo "   $log"; done
 echo
 echo "== splash screenshot"
 [ -n "$shot" ] && echo "   $shot" || echo "   (no screenshot: imagemagick's import failed)"
