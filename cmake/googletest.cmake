@@ -7,11 +7,12 @@ add_subdirectory(${ZV_GTEST_SRC} ${CMAKE_BINARY_DIR}/_googletest EXCLUDE_FROM_AL
 target_compile_options(gtest PRIVATE -w)
 target_compile_options(gtest_main PRIVATE -w)
 
-# zv_add_gtest(NAME src... [LIBS lib...]): one test program, run by ctest under Wine.
+# zv_add_gtest(NAME src... [LIBS lib...]): one test program, run by ctest under Wine. Every
+# test program has the shared fixtures of tests/support (zvtest_support).
 function(zv_add_gtest name)
   cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
   add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
-  target_link_libraries(${name} PRIVATE gtest_main ${ARG_LIBS})
+  target_link_libraries(${name} PRIVATE gtest_main zvtest_support ${ARG_LIBS})
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES TIMEOUT 300)
 endfunction()

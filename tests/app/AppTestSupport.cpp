@@ -7,37 +7,7 @@
 
 namespace apptest {
 
-std::string BinDir()
-{
-    char path[MAX_PATH];
-    std::string p(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
-    return p.substr(0, p.find_last_of('\\'));
-}
-
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-std::string ReadBytes(const std::string& path)
-{
-    std::string bytes;
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return bytes;
-    char buf[8192];
-    DWORD got = 0;
-    while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got) bytes.append(buf, got);
-    CloseHandle(h);
-    return bytes;
-}
-
-bool WriteBytes(const std::string& path, const std::string& bytes)
-{
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    DWORD done = 0;
-    BOOL ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
-    CloseHandle(h);
-    return ok && done == bytes.size();
-}
 
 bool MakeDirs(const std::string& path)
 {
@@ -94,19 +64,11 @@ Environment OwnEnvironment()
 
 HANDLE Launch(const std::string& commandLine, const std::string& workDir, const Environment& env, DWORD* pid)
 {
-    std::vector<char> line(commandLine.c_str(), commandLine.c_str() + commandLine.size() + 1);
-    std::string block;
-    for (const auto& v : env) block += v.first + "=" + v.second + '\0';   // the string's own zero closes it
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESHOWWINDOW;
-    si.wShowWindow = SW_SHOWNORMAL;
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, &block[0], workDir.c_str(), &si, &pi))
-        return nullptr;
-    CloseHandle(pi.hThread);
-    if (pid) *pid = pi.dwProcessId;
-    return pi.hProcess;
+    ChildStart how;
+    how.workDir = workDir;
+    for (const auto& v : env) how.environment += v.first + "=" + v.second + '\0';
+    how.show = SW_SHOWNORMAL;
+    return StartChild(commandLine, how, pid);
 }
 
 namespace {
@@ -257,11 +219,10 @@ void AppRun::SetUp()
     m_env["ZEVDEV_JOURNAL"] = m_root + "\\journal.txt";
     m_env.erase("HOME");
     // Every process traces into its own file in m_logs.
-    DWORD level = 0x01000000, appendPid = 1;
-    std::string path = m_logs + "\\vac";
-    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_LOCAL_MACHINE, SETTINGS_KEY, "LogLevel", REG_DWORD, &level, 4));
-    RegSetKeyValueA(HKEY_LOCAL_MACHINE, SETTINGS_KEY, "LogFileAppendPID", REG_DWORD, &appendPid, 4);
-    RegSetKeyValueA(HKEY_LOCAL_MACHINE, SETTINGS_KEY, "LogPath", REG_SZ, path.c_str(), path.size() + 1);
+    m_settings.reset(new RegistryKey(SETTINGS_KEY, RegistryKey::SHARED_KEY));
+    ASSERT_TRUE(m_settings->dword("LogLevel", 0x01000000));
+    ASSERT_TRUE(m_settings->dword("LogFileAppendPID", 1));
+    ASSERT_TRUE(m_settings->text("LogPath", m_logs + "\\vac"));
 }
 
 void AppRun::TearDown()
@@ -269,8 +230,7 @@ void AppRun::TearDown()
     for (const std::string& exe : {m_package + "\\Vacater.exe", m_package + "\\Remover.exe", m_temp + "\\Vacater.exe"})
         for (DWORD pid : ProcessesAt(exe)) KillProcess(pid);   // whatever still runs from here ends
     for (HANDLE h : m_processes) CloseHandle(h);
-    for (const char* name : {"LogLevel", "LogFileAppendPID", "LogPath"})
-        RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, SETTINGS_KEY, name);
+    m_settings.reset();
     Sleep(200);   // a batch may still be at work in the folders
     RemoveTree(m_root);
     RemoveTree(m_package);
@@ -287,7 +247,7 @@ void AppRun::PlacePackage(const std::string& folder)
 {
     ASSERT_TRUE(MakeDirs(folder));
     for (const char* name : {"Vacater.exe", "ZevDevDll.dll"})
-        ASSERT_TRUE(CopyFileA((BinDir() + "\\" + name).c_str(), (folder + "\\" + name).c_str(), FALSE));
+        ASSERT_TRUE(CopyFileA((ProgramDir() + "\\" + name).c_str(), (folder + "\\" + name).c_str(), FALSE));
     // No splash pictures are named, so the ejection neither shows nor waits.
     ASSERT_TRUE(WriteBytes(folder + "\\application.ini", "[Application]\r\nEjectOKTime=1000\r\n"));
     ASSERT_TRUE(WriteBytes(folder + "\\removesplash.bmp", "not a picture 1"));

@@ -2,19 +2,20 @@
 // temporary directory and log folder, the device library's scenario and journal, and ways
 // to watch the processes (command lines, environments, windows, message boxes).
 #pragma once
+#include "ChildProcess.h"
+#include "FileBytes.h"
+#include "RegistryKey.h"
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace apptest {
 
-std::string BinDir();   // folder of this test program
 bool Exists(const std::string& path);
-std::string ReadBytes(const std::string& path);   // empty when unreadable
-bool WriteBytes(const std::string& path, const std::string& bytes);
 bool MakeDirs(const std::string& path);
 void RemoveTree(const std::string& path);
 std::vector<std::string> ListDir(const std::string& folder);   // no "." and ".."
@@ -77,6 +78,7 @@ protected:
     std::string m_logs;
     Environment m_env = OwnEnvironment();
     std::vector<HANDLE> m_processes;
+    std::unique_ptr<RegistryKey> m_settings;   // the application's logging settings
 };
 
 } // namespace apptest

@@ -19,7 +19,7 @@ struct DialogExHeader {
 
 TEST(ProgramResources, DialogsIconAboutTextVersionAndManifest)
 {
-    HMODULE m = LoadLibraryExA((BinDir() + "\\Vacater.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HMODULE m = LoadLibraryExA((ProgramDir() + "\\Vacater.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(nullptr, m);
     auto resource = [&](int type, int id, DWORD* size) -> const BYTE* {
         HRSRC r = FindResourceA(m, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(type));

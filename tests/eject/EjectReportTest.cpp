@@ -28,8 +28,8 @@ TEST(EjectReport, CountsEjectedDevicesFromTheOutput)
 TEST(EjectSettings, MissingEmptyAndPackageFilesGiveTheirTexts)
 {
     TempDir dir("ejtest");
-    WriteFile(dir.path("empty.ini"),
-              "[Application]\r\nRemoveSplash=\r\nEjectOKSplash=ok.gif\r\n[Strings]\r\nRemoving=\r\nEjectOK=\r\n");
+    ASSERT_TRUE(WriteBytes(dir.path("empty.ini"),
+                           "[Application]\r\nRemoveSplash=\r\nEjectOKSplash=ok.gif\r\n[Strings]\r\nRemoving=\r\nEjectOK=\r\n"));
     const char* const removing = "Vaultik wird ausgeworfen";
     const char* const ejectOK = "Sie k\xF6nnen Vaultik jetzt entfernen!";  // Windows-1252
     struct Case { std::string path; const char *remove, *ok, *removing, *ejectOK; } cases[] = {
@@ -58,7 +58,7 @@ TEST(EjectSettings, DisplayTimeIsKeptBetweenOneAndTenSeconds)
     for (const Case& c : cases) {
         // A new file name each time: the profile functions may cache a file they just read.
         std::string path = dir.path("time" + std::to_string(++n) + ".ini");
-        WriteFile(path, std::string("[Application]\r\n") + c.entry + "\r\n");
+        ASSERT_TRUE(WriteBytes(path, std::string("[Application]\r\n") + c.entry + "\r\n"));
         EXPECT_EQ(c.time, ReadEjectOKTime(path.c_str())) << c.entry;
     }
     EXPECT_EQ(3000, ReadEjectOKTime(dir.path("missing.ini").c_str()));

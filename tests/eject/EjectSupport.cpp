@@ -11,25 +11,6 @@ namespace {
 const UINT WM_RUN = WM_APP + 77;
 }
 
-void WriteFile(const std::string& path, const std::string& bytes)
-{
-    FILE* f = fopen(path.c_str(), "wb");
-    ASSERT_NE(nullptr, f) << path;
-    fwrite(bytes.data(), 1, bytes.size(), f);
-    fclose(f);
-}
-
-std::string ReadFile(const std::string& path)
-{
-    std::string text;
-    if (FILE* f = fopen(path.c_str(), "rb")) {
-        char chunk[65536];
-        for (size_t n; (n = fread(chunk, 1, sizeof chunk, f)) > 0;) text.append(chunk, n);
-        fclose(f);
-    }
-    return text;
-}
-
 std::string PackageFile(const char* name)
 {
     return std::string(EJECT_PACKAGE_DIR) + "/" + name;
@@ -148,7 +129,7 @@ std::string SymbolicJournal()
 
 void UseScenario(const TempDir& dir, const std::string& text)
 {
-    WriteFile(dir.path("scenario.txt"), text);
+    ASSERT_TRUE(WriteBytes(dir.path("scenario.txt"), text));
     SetEnvironmentVariableA("ZEVDEV_SCENARIO", text.empty() ? nullptr : dir.path("scenario.txt").c_str());
     ZDSIM_Reset();
 }

@@ -1,6 +1,7 @@
 // Fixtures shared by the eject tests: folders and files, a thread with a message loop,
 // the device library's journal, splash windows on a thread, bitmaps and message pumping.
 #pragma once
+#include "FileBytes.h"
 #include "TempDir.h"
 #include <functional>
 #include <string>
@@ -9,9 +10,6 @@
 
 namespace ejecttest {
 
-// A fresh empty folder under %TEMP%, removed (with its files) at destruction.
-void WriteFile(const std::string& path, const std::string& bytes);
-std::string ReadFile(const std::string& path);
 std::string PackageFile(const char* name);  // a file of the generated sample package
 
 // Makes `dir` the current directory for the object's lifetime.

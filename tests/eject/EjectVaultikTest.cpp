@@ -64,7 +64,10 @@ protected:
         });
         return result;
     }
-    void CopyFromPackage(const char* name, const char* as) { WriteFile(m_dir.path(as), ReadFile(PackageFile(name))); }
+    void CopyFromPackage(const char* name, const char* as)
+    {
+        ASSERT_TRUE(WriteBytes(m_dir.path(as), ReadBytes(PackageFile(name))));
+    }
     bool SplashesGone() { return PumpUntil([&] { return SplashWindows(m_worker.id()).empty(); }, 15000); }
 
     TempDir m_dir{"ejtest"};
@@ -133,13 +136,15 @@ TEST_F(EjectVaultik, SplashesFollowTheSettings)
          nullptr},
         {"the package", "", veto, 11, "Vaultik wird ausgeworfen", "Sie k\xF6nnen Vaultik jetzt entfernen!"},
     };
-    WriteFile(m_dir.path("broken.bmp"), "BM this is no bitmap");
+    ASSERT_TRUE(WriteBytes(m_dir.path("broken.bmp"), "BM this is no bitmap"));
     CopyFromPackage("removesplash.bmp", "removesplash.bmp");
     CopyFromPackage("ejectoksplash.bmp", "ejectoksplash.bmp");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         DeleteFileA(m_dir.path("Application.ini").c_str());
-        if (c.ini && *c.ini) WriteFile(m_dir.path("Application.ini"), c.ini);
+        if (c.ini && *c.ini) {
+            ASSERT_TRUE(WriteBytes(m_dir.path("Application.ini"), c.ini));
+        }
         if (c.ini && !*c.ini) CopyFromPackage("Application.ini", "Application.ini");
         UseScenario(m_dir, c.scenario);
         m_execs.clear();
@@ -181,11 +186,12 @@ TEST_F(EjectVaultik, TracesTellWhatHappened)
     DeleteFileA(logPath.c_str());
     useTraces(0x09000000);  // trace and error lines
     CopyFromPackage("ejectoksplash.bmp", "ok.bmp");
-    WriteFile(m_dir.path("Application.ini"), "[Application]\r\nEjectOKSplash=ok.bmp\r\nEjectOKTime=500\r\n");
+    ASSERT_TRUE(
+        WriteBytes(m_dir.path("Application.ini"), "[Application]\r\nEjectOKSplash=ok.bmp\r\nEjectOKTime=500\r\n"));
     UseScenario(m_dir, std::string(S2) + "info EJECTED_FAILED\nerror CR_REMOVE_VETOED\n");
     int result = Run();
     std::string log;
-    for (char c : ReadFile(logPath))
+    for (char c : ReadBytes(logPath))
         if (c) log += c;  // the text, whatever the file's encoding mark
     useTraces(0x08000000);  // errors only from here on (this clears the log)
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, key);

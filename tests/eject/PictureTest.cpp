@@ -40,19 +40,19 @@ TEST(LoadPictureFile, ReadsBmpJpegAndGif)
 TEST(LoadPictureFile, GivesNullForWhatIsNoPicture)
 {
     TempDir dir("ejtest");
-    std::string bmp = ReadFile(PackageFile("removesplash.bmp"));
-    std::string jpg = ReadFile(PackageFile("removesplash.jpg"));
+    std::string bmp = ReadBytes(PackageFile("removesplash.bmp"));
+    std::string jpg = ReadBytes(PackageFile("removesplash.jpg"));
     struct Case { const char* name; std::string bytes; } cases[] = {
         {"truncated.bmp", bmp.substr(0, 100)},
         {"headeronly.bmp", bmp.substr(0, 54)},
         {"lastrowmissing.bmp", bmp.substr(0, bmp.size() - 1200)},
         {"truncated.jpg", jpg.substr(0, jpg.size() / 3)},
-        {"truncated.gif", ReadFile(PackageFile("ejectoksplash.gif")).substr(0, 30)},
+        {"truncated.gif", ReadBytes(PackageFile("ejectoksplash.gif")).substr(0, 30)},
         {"text.bmp", "[Application]\r\nRemoveSplash=x\r\n"},
         {"empty.bmp", ""},
     };
     for (const Case& c : cases) {
-        WriteFile(dir.path(c.name), c.bytes);
+        ASSERT_TRUE(WriteBytes(dir.path(c.name), c.bytes));
         EXPECT_EQ(nullptr, LoadPictureFile(dir.path(c.name).c_str())) << c.name;
     }
     EXPECT_EQ(nullptr, LoadPictureFile(nullptr));
@@ -64,7 +64,7 @@ TEST(LoadPictureFile, GivesNullForWhatIsNoPicture)
 TEST(LoadPictureFile, LeaksNoMemoryOverManyLoads)
 {
     TempDir dir("ejtest");
-    WriteFile(dir.path("big.txt"), std::string(2 * 1024 * 1024, 'x'));
+    ASSERT_TRUE(WriteBytes(dir.path("big.txt"), std::string(2 * 1024 * 1024, 'x')));
     const std::string bmp = PackageFile("removesplash.bmp"), text = dir.path("big.txt");
     auto loadAll = [&](int n) {
         for (int i = 0; i < n; ++i) {

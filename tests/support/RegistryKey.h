@@ -1,5 +1,6 @@
-// A registry key of the test's own under HKEY_LOCAL_MACHINE, filled value by value and
-// removed with its subkeys afterwards.
+// A registry key under HKEY_LOCAL_MACHINE that a test fills value by value. A key of the
+// test's own is removed with its subkeys afterwards; a shared key (the application's
+// settings key) stays, only its values go, before the test and after it.
 #pragma once
 #include <windows.h>
 #include <string>
@@ -7,15 +8,26 @@
 
 class RegistryKey {
 public:
-    explicit RegistryKey(const std::string& path);  // emptied first if it exists
+    enum Scope { OWN_KEY, SHARED_KEY };
+    explicit RegistryKey(const std::string& path, Scope scope = OWN_KEY);  // emptied first
     ~RegistryKey();
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+
     bool ok() const { return m_key != nullptr; }
     const char* path() const { return m_path.c_str(); }
-    void dword(const wchar_t* name, DWORD value, const wchar_t* subkey = nullptr);
-    void text(const wchar_t* name, const std::wstring& value, DWORD type = REG_SZ);
-    void bytes(const wchar_t* name, const std::vector<BYTE>& value);
+    bool dword(const wchar_t* name, DWORD value, const wchar_t* subkey = nullptr);
+    bool text(const wchar_t* name, const std::wstring& value, DWORD type = REG_SZ);
+    bool bytes(const wchar_t* name, const std::vector<BYTE>& value);
+    // The same through the ANSI calls. Each setter answers whether the registry took it.
+    bool dword(const char* name, DWORD value);
+    bool text(const char* name, const std::string& value);
+    bool remove(const char* name);
 
 private:
+    void clearValues();
+
     std::string m_path;
+    Scope m_scope;
     HKEY m_key = nullptr;
 };

@@ -1,5 +1,5 @@
 #include "StderrCapture.h"
-#include "TempDir.h"
+#include "FileBytes.h"
 #include <windows.h>
 #include <fcntl.h>
 #include <io.h>
@@ -29,5 +29,5 @@ StderrCapture::~StderrCapture()
 std::string StderrCapture::text()
 {
     std::fflush(stderr);
-    return TempDir::read(m_path);
+    return ReadBytes(m_path);
 }

@@ -1,7 +1,5 @@
 #include "TempDir.h"
 #include <windows.h>
-#include <fstream>
-#include <iterator>
 
 TempDir::TempDir(const char* prefix)
 {
@@ -22,15 +20,4 @@ TempDir::~TempDir()
     if (h != INVALID_HANDLE_VALUE)
         FindClose(h);
     RemoveDirectoryA(m_dir.c_str());
-}
-
-std::string TempDir::read(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void TempDir::write(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }

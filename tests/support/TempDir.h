@@ -8,8 +8,6 @@ public:
     ~TempDir();
     const std::string& dir() const { return m_dir; }
     std::string path(const std::string& name) const { return m_dir + "\\" + name; }
-    static std::string read(const std::string& path);  // the bytes of a file, "" if none
-    static void write(const std::string& path, const std::string& bytes);
 
 private:
     std::string m_dir;

@@ -5,6 +5,7 @@
 #include <string>
 #include <zvcrypt/Blob.h>
 #include <zvcrypt/zvFile.h>
+#include "FileBytes.h"
 #include "StderrCapture.h"
 #include "TempDir.h"
 
@@ -36,7 +37,7 @@ TEST(PlainFile, WrittenBytesReachTheDiskUntranslatedAndReadBackWhole)
         EXPECT_FALSE(f.hasWriteError());
         delete io;  // through the interface: the file is closed
     }
-    EXPECT_EQ(bytes, TempDir::read(p));
+    EXPECT_EQ(bytes, ReadBytes(p));
 
     zvFile f;
     ASSERT_TRUE(f.open(p.c_str(), zvIO::OPEN_READ, kReadWrite));
@@ -59,13 +60,13 @@ TEST(PlainFile, OpenModesTruncateUpdateAppendCreateOrOnlyRead)
     zvFile f;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.mode);
-        TempDir::write(p, "0123456789");
+        ASSERT_TRUE(WriteBytes(p, "0123456789"));
         ASSERT_TRUE(f.open(p.c_str(), c.mode, kReadWrite));
         f.seek(c.seekTo, zvIO::SEEK_FROM_START);
         EXPECT_EQ(c.mode == 9 ? 0 : 2, f.write("ab", 2));
         EXPECT_EQ(c.mode == 9, f.hasWriteError());
         f.close();
-        EXPECT_EQ(c.after, TempDir::read(p));
+        EXPECT_EQ(c.after, ReadBytes(p));
     }
     EXPECT_TRUE(f.hasWriteError());  // remembered until the next successful open
     EXPECT_FALSE(f.open(dir.path("missing.txt").c_str(), -3, kReadWrite));
@@ -75,7 +76,7 @@ TEST(PlainFile, OpenModesTruncateUpdateAppendCreateOrOnlyRead)
     f.write("nn", 2);
     ASSERT_TRUE(f.open(dir.path("fresh.txt").c_str(), zvIO::OPEN_APPEND, kReadWrite));
     f.close();
-    EXPECT_EQ("nn", TempDir::read(dir.path("new.txt")));
+    EXPECT_EQ("nn", ReadBytes(dir.path("new.txt")));
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(dir.path("fresh.txt").c_str()));
 }
 
@@ -84,7 +85,7 @@ TEST(PlainFile, AFailedCreateOrOpenTracesAndKeepsTheOpenFile)
     TempDir dir("zvfile");
     const std::string p = dir.path("keep.txt"), other = dir.path("other.txt");
     const std::string missing = dir.path("no\\such\\x.txt");
-    TempDir::write(other, "x");
+    ASSERT_TRUE(WriteBytes(other, "x"));
     zvFile f;
     ASSERT_TRUE(f.create(p.c_str(), true, kReadWrite));
     f.write("abc", 3);
@@ -103,15 +104,15 @@ TEST(PlainFile, AFailedCreateOrOpenTracesAndKeepsTheOpenFile)
     EXPECT_EQ(3L, f.tell());
     f.write("de", 2);
     f.close();
-    EXPECT_EQ("abcde", TempDir::read(p));
-    EXPECT_EQ("x", TempDir::read(other));
+    EXPECT_EQ("abcde", ReadBytes(p));
+    EXPECT_EQ("x", ReadBytes(other));
 }
 
 TEST(PlainFile, AFileHeldByOthersRefusesWhatTheyDoNotShare)
 {
     TempDir dir("zvfile");
     const std::string p = dir.path("held.txt");
-    TempDir::write(p, "data");
+    ASSERT_TRUE(WriteBytes(p, "data"));
     zvFile f;
     HANDLE reader = CreateFileA(p.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -126,14 +127,14 @@ TEST(PlainFile, AFileHeldByOthersRefusesWhatTheyDoNotShare)
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     EXPECT_FALSE(f.open(p.c_str(), zvIO::OPEN_READ, kReadWrite));
     CloseHandle(locked);
-    EXPECT_EQ("data", TempDir::read(p));
+    EXPECT_EQ("data", ReadBytes(p));
 }
 
 TEST(PlainFile, SeekOriginsAndLengthAndWritingBehindTheEnd)
 {
     TempDir dir("zvfile");
     const std::string p = dir.path("seek.txt");
-    TempDir::write(p, "0123456789");
+    ASSERT_TRUE(WriteBytes(p, "0123456789"));
     zvFile f;
     ASSERT_TRUE(f.open(p.c_str(), zvIO::OPEN_UPDATE, kReadWrite));
     EXPECT_EQ(6L, f.seek(6, zvIO::SEEK_FROM_START));
@@ -145,7 +146,7 @@ TEST(PlainFile, SeekOriginsAndLengthAndWritingBehindTheEnd)
     EXPECT_EQ(12L, f.seek(2, zvIO::SEEK_FROM_END));
     f.write("!", 1);
     f.close();
-    EXPECT_EQ(std::string("0123456789\0\0!", 13), TempDir::read(p));
+    EXPECT_EQ(std::string("0123456789\0\0!", 13), ReadBytes(p));
 }
 
 TEST(PlainFile, AClosedFileAndNullBuffersAnswerQuietlyWithoutTouchingAnything)
@@ -159,7 +160,7 @@ TEST(PlainFile, AClosedFileAndNullBuffersAnswerQuietlyWithoutTouchingAnything)
     EXPECT_EQ(0, f.write(buf, 4));
     EXPECT_EQ(-1L, f.seek(0, zvIO::SEEK_FROM_START));
     EXPECT_FALSE(f.flush());
-    TempDir::write(dir.path("null.txt"), "abc");
+    ASSERT_TRUE(WriteBytes(dir.path("null.txt"), "abc"));
     ASSERT_TRUE(f.open(dir.path("null.txt").c_str(), zvIO::OPEN_UPDATE, kReadWrite));
     EXPECT_EQ(0, f.read(nullptr, 3));
     EXPECT_EQ(0, f.write(nullptr, 3));

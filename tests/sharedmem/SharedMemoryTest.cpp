@@ -7,7 +7,10 @@
 #include <zvcrypt/zvIOMemFile.h>
 #include <cstring>
 #include <string>
-#include "test_util.h"
+#include "ChildProcess.h"
+#include "FileBytes.h"
+#include "SharedMemSupport.h"
+#include "TempDir.h"
 
 using zvcrypt::SharedMemory;
 using zvcrypt::SharedMemoryHeader;
@@ -41,7 +44,7 @@ TEST(SegmentLayout, HeaderFieldsAndDataAreByteExactInMemoryAndOnDisk)
     }
     std::pair<const char*, std::string> sources[] = {
         {"segment", std::string(reinterpret_cast<const char*>(shm.getData()), shm.getSize())},
-        {"file", readFile(path)}};
+        {"file", ReadBytes(path)}};
     for (const auto& source : sources) {
         SCOPED_TRACE(source.first);
         const std::string& b = source.second;
@@ -64,8 +67,9 @@ TEST(SharedMemorySegment, SecondProcessSeesTheDataAndContinuesBehindIt)
     ASSERT_TRUE(shm.create(name.c_str(), 4096));
     ASSERT_TRUE(shm.add(bytes("from parent;"), 12));
     // The child checks it sees exactly these 12 bytes behind the header, then appends.
-    ASSERT_EQ(0, runProcess("\"" + programDir() + "\\shm_child.exe\" " + name + " " +
-                            std::to_string(4096 + 44) + " \"from parent;\" \"and child\""));
+    ASSERT_EQ(0u, RunChild("\"" + ProgramDir() + "\\shm_child.exe\" " + name + " " + std::to_string(4096 + 44) +
+                               " \"from parent;\" \"and child\"",
+                           ChildStart(), 240000));
     EXPECT_EQ(0, memcmp(shm.getData() + 44, "from parent;and child", 21));
     EXPECT_EQ(21u, reinterpret_cast<const SharedMemoryHeader*>(shm.getData())->ulUsedLength);
 

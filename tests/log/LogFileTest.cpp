@@ -7,13 +7,16 @@
 #include <windows.h>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
+#include <memory>
+#include <ostream>
 #include <regex>
 #include <set>
 #include <string>
 #include <vector>
+#include "ChildProcess.h"
+#include "FileBytes.h"
+#include "RegistryKey.h"
 
 namespace {
 
@@ -36,41 +39,6 @@ std::string expand(std::string text, const std::string& dir, DWORD pid = 0)
     for (size_t p; (p = text.find("$D")) != std::string::npos;) text.replace(p, 2, dir);
     for (size_t p; (p = text.find("$P")) != std::string::npos;) text.replace(p, 2, std::to_string(pid));
     return text;
-}
-
-void setValue(const char* key, const Val& v, const std::string& dir)
-{
-    HKEY h;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_SET_VALUE,
-                                             nullptr, &h, nullptr));
-    std::string t = expand(v.text, dir);
-    if (!v.isText)
-        RegSetValueExA(h, v.name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v.number), 4);
-    else if (t.empty())
-        RegDeleteValueA(h, v.name);
-    else
-        RegSetValueExA(h, v.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(t.c_str()),
-                       static_cast<DWORD>(t.size() + 1));
-    RegCloseKey(h);
-}
-
-// Every value of a key goes before and after each test.
-void deleteSettings(const char* key)
-{
-    HKEY h;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_ALL_ACCESS, &h) != ERROR_SUCCESS) return;
-    char name[256];
-    for (DWORD n = sizeof name; RegEnumValueA(h, 0, name, &n, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
-                                RegDeleteValueA(h, name) == ERROR_SUCCESS;
-         n = sizeof name) {
-    }
-    RegCloseKey(h);
-}
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // The system's text for an error, up to its first line end.
@@ -96,9 +64,9 @@ std::string wide(const std::string& narrow)
     return out;
 }
 
-// Starts log_child.exe (beside us) with our environment changed by env (an empty value
-// removes the variable; ZVCRYPT_LOG_CONF is removed unless given) and its standard error in
-// errPath. Returns its exit code; pid receives its process id.
+// Starts log_child.exe (beside us) in cwd (empty: ours) with our environment changed by env
+// (an empty value removes the variable; ZVCRYPT_LOG_CONF is removed unless given) and its
+// standard error in errPath. Returns its exit code; pid receives its process id.
 DWORD runChild(const std::string& args, std::map<std::string, std::string> env, const std::string& cwd,
                const std::string& errPath, DWORD& pid)
 {
@@ -110,29 +78,12 @@ DWORD runChild(const std::string& args, std::map<std::string, std::string> env, 
         saved[kv.first] = n && n < sizeof old ? old : "";
         SetEnvironmentVariableA(kv.first.c_str(), kv.second.empty() ? nullptr : kv.second.c_str());
     }
-    std::string cmd = "log_child.exe " + args;
-    SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
-    HANDLE err = CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdError = err;
-    PROCESS_INFORMATION pi = {};
-    DWORD exitCode = 0xFFFFFFFF;
-    if (CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr,
-                       cwd.empty() ? nullptr : cwd.c_str(), &si, &pi)) {
-        if (WaitForSingleObject(pi.hProcess, 120000) != WAIT_OBJECT_0) {
-            TerminateProcess(pi.hProcess, 99);
-            ADD_FAILURE() << "log_child did not end: " << args;
-        }
-        GetExitCodeProcess(pi.hProcess, &exitCode);
-        pid = pi.dwProcessId;
-        CloseHandle(pi.hProcess);
-        CloseHandle(pi.hThread);
-    } else {
-        ADD_FAILURE() << "CreateProcess failed " << GetLastError();
-    }
-    CloseHandle(err);
+    ChildStart how;
+    how.workDir = cwd;
+    how.errPath = errPath;
+    DWORD exitCode = RunChild("log_child.exe " + args, how, 120000, &pid);
+    if (exitCode == CHILD_NOT_STARTED) ADD_FAILURE() << "log_child did not start: " << GetLastError();
+    if (exitCode == CHILD_HUNG) ADD_FAILURE() << "log_child did not end: " << args;
     for (const auto& kv : saved)
         SetEnvironmentVariableA(kv.first.c_str(), kv.second.empty() ? nullptr : kv.second.c_str());
     return exitCode;
@@ -151,25 +102,42 @@ protected:
     {
         char tmp[MAX_PATH];
         GetTempPathA(MAX_PATH, tmp);
-        dir = std::string(tmp) + "zvlogtest-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        TearDown();
+        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        for (char& c : name)
+            if (c == '/') c = '-';  // a case of a table
+        dir = std::string(tmp) + "zvlogtest-" + name;
+        removeDir();
         CreateDirectoryA(dir.c_str(), nullptr);
         logPath = dir + "\\test.log";
+        appKey.reset(new RegistryKey(APP_KEY, RegistryKey::SHARED_KEY));
     }
     void TearDown() override
     {
-        deleteSettings(APP_KEY);
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, CONF_KEY);
+        appKey.reset();
+        confKey.reset();
+        removeDir();
+    }
+    void removeDir()
+    {
         std::error_code ec;
         std::filesystem::remove_all(dir, ec);
+    }
+    void setValue(RegistryKey& key, const Val& v)
+    {
+        std::string t = expand(v.text, dir);
+        if (!v.isText)
+            ASSERT_TRUE(key.dword(v.name, v.number)) << v.name;
+        else if (t.empty())
+            key.remove(v.name);
+        else
+            ASSERT_TRUE(key.text(v.name, t)) << v.name;
     }
     // The usual application settings: trace and error lines into logPath.
     void appSettings(DWORD level = 0x09000000)
     {
-        for (const Val& v : {N("LogLevel", level), S("LogPath", logPath), N("PrintOut", 0)})
-            setValue(APP_KEY, v, dir);
+        for (const Val& v : {N("LogLevel", level), S("LogPath", logPath), N("PrintOut", 0)}) setValue(*appKey, v);
     }
-    void setDword(const char* name, DWORD value) { setValue(APP_KEY, N(name, value), dir); }
+    void setDword(const char* name, DWORD value) { setValue(*appKey, N(name, value)); }
     DWORD run(const std::string& args, const std::map<std::string, std::string>& env = {},
               const std::string& cwd = std::string())
     {
@@ -179,6 +147,8 @@ protected:
     DWORD pid = 0;
     std::string dir;
     std::string logPath;
+    std::unique_ptr<RegistryKey> appKey;   // the application's settings key
+    std::unique_ptr<RegistryKey> confKey;  // the store that ZVCRYPT_LOG_CONF names, when a case has one
 };
 
 // ---------------------------------------------------------------------------------------
@@ -201,6 +171,7 @@ struct Case {
     std::string preFile = "", preData = "";  // written before the run
     bool inDir = false;                      // the child's current folder is the test's folder
 };
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
 const std::string T = "test.log";
 
@@ -269,30 +240,37 @@ std::vector<Case> cases()
     };
 }
 
-TEST_F(LogFile, SettingsAndBadInputGiveTheDocumentedFiles)
+class LogSettingsAndBadInput : public LogFile, public ::testing::WithParamInterface<Case> {};
+
+TEST_P(LogSettingsAndBadInput, LeaveTheExpectedFiles)
 {
-    for (const Case& c : cases()) {
-        SCOPED_TRACE(c.name);
-        SetUp();
-        appSettings();
-        for (const Val& v : c.app) setValue(APP_KEY, v, dir);
-        for (const Val& v : c.conf) setValue(CONF_KEY, v, dir);
-        std::map<std::string, std::string> env;
-        for (const auto& kv : c.env) env[kv.first] = expand(kv.second, dir);
-        if (!c.conf.empty()) env["ZVCRYPT_LOG_CONF"] = CONF_KEY;
-        if (!c.preFile.empty()) std::ofstream(dir + "\\" + c.preFile, std::ios::binary) << c.preData;
-        for (int i = 0; i < c.runs; ++i)
-            ASSERT_EQ(0u, run(expand(c.args, dir), env, c.inDir ? dir : ""));
-        for (const Expect& e : c.expect) {
-            std::string file = expand("$D\\" + e.file, dir, pid);
-            std::string data = readFile(file);
-            if (e.n == ABSENT) EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(file.c_str())) << file;
-            else if (e.n == STARTS) EXPECT_EQ(e.text, data.substr(0, e.text.size())) << file;
-            else if (e.n == EQUALS) EXPECT_EQ(e.text, data) << file;
-            else EXPECT_EQ(static_cast<size_t>(e.n), count(data, e.text)) << file << ": " << e.text << "\n" << data;
-        }
+    const Case& c = GetParam();
+    appSettings();
+    for (const Val& v : c.app) setValue(*appKey, v);
+    if (!c.conf.empty()) {
+        confKey.reset(new RegistryKey(CONF_KEY));
+        for (const Val& v : c.conf) setValue(*confKey, v);
+    }
+    std::map<std::string, std::string> env;
+    for (const auto& kv : c.env) env[kv.first] = expand(kv.second, dir);
+    if (!c.conf.empty()) env["ZVCRYPT_LOG_CONF"] = CONF_KEY;
+    if (!c.preFile.empty()) {
+        ASSERT_TRUE(WriteBytes(dir + "\\" + c.preFile, c.preData));
+    }
+    for (int i = 0; i < c.runs; ++i)
+        ASSERT_EQ(0u, run(expand(c.args, dir), env, c.inDir ? dir : ""));
+    for (const Expect& e : c.expect) {
+        std::string file = expand("$D\\" + e.file, dir, pid);
+        std::string data = ReadBytes(file);
+        if (e.n == ABSENT) EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(file.c_str())) << file;
+        else if (e.n == STARTS) EXPECT_EQ(e.text, data.substr(0, e.text.size())) << file;
+        else if (e.n == EQUALS) EXPECT_EQ(e.text, data) << file;
+        else EXPECT_EQ(static_cast<size_t>(e.n), count(data, e.text)) << file << ": " << e.text << "\n" << data;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Case, LogSettingsAndBadInput, ::testing::ValuesIn(cases()),
+                         [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------------------
 // Whole files and lines, byte for byte.
@@ -307,7 +285,7 @@ TEST_F(LogFile, NewFileHasMarkPreambleOpeningLineAndClosingBlock)
     setDword("FixFileNameLen", 20);
     ASSERT_EQ(0u, run("trace"));
 
-    std::string log = readFile(logPath);
+    std::string log = ReadBytes(logPath);
     ASSERT_GE(log.size(), 2u);
     EXPECT_EQ(std::string("\0\0", 2), log.substr(0, 2));
     const std::string stamp = "Module zvcrypt \\[Compile Time [A-Z][a-z]{2} [ 0-9]\\d \\d{4} \\d\\d:\\d\\d:\\d\\d";
@@ -337,9 +315,9 @@ TEST_F(LogFile, SecondRunWithoutClearContinuesAfterTheClosingBlock)
     appSettings();
     setDword("LogClear", 0);
     ASSERT_EQ(0u, run("trace"));
-    std::string first = readFile(logPath);
+    std::string first = ReadBytes(logPath);
     ASSERT_EQ(0u, run("trace"));
-    std::string both = readFile(logPath);
+    std::string both = ReadBytes(logPath);
 
     EXPECT_EQ(first, both.substr(0, first.size()));
     std::string second = both.substr(first.size());
@@ -359,7 +337,7 @@ TEST_F(LogFile, SourceFieldAlignsContinuesWidensAndEndsLines)
 {
     appSettings(0x09100000);  // LOGMASK_NOLINEEND is a mask bit like any other
     ASSERT_EQ(0u, run("format"));
-    std::string body = bodyOf(readFile(logPath));
+    std::string body = bodyOf(ReadBytes(logPath));
     const std::string a = "C:\\src\\a.cpp";  // 12 characters, right-aligned in 20
     const std::string longPath = "C:\\src\\very\\long_base_name_of_25x.cpp";  // 37 characters
     const std::string pad(longPath.size() - 12, ' ');  // later names align to the widened field
@@ -380,7 +358,7 @@ TEST_F(LogFile, ErrorLineShowsOpenProceduresThreadAndOsError)
 {
     appSettings();
     ASSERT_EQ(0u, run("error"));
-    std::string body = bodyOf(readFile(logPath));
+    std::string body = bodyOf(ReadBytes(logPath));
     std::string e2 = "\t\t******* [OS Error=(2=2)=" + systemText(2) + "]\r\n";
     std::string e5 = "\t\t******* [OS Error=(5=5)=" + systemText(5) + "]\r\n";
     std::string thread = "\t\t******* [infoThread=nothing found]\r\n";
@@ -401,7 +379,7 @@ TEST_F(LogFile, ConcurrentThreadsWriteEveryLineOnceAndWhole)
     appSettings();
     const size_t threads = 4, lines = 2500;
     ASSERT_EQ(0u, run("threads " + std::to_string(threads) + " " + std::to_string(lines)));
-    std::string body = bodyOf(readFile(logPath));
+    std::string body = bodyOf(ReadBytes(logPath));
     std::regex whole("(^|\n) *\\S*debug\\.cpp\\( *\\d+\\): \\[VACATER\\]thread (\\d\\d) line (\\d{5}) "
                      "payload-abcdefghijklmnopqrstuvwxyz\r(?=\n)");
     std::set<std::string> seen;
@@ -416,7 +394,7 @@ TEST_F(LogFile, LongTracesAreCutAndPercentSignsStayLiteral)
 {
     appSettings();
     ASSERT_EQ(0u, run("cut"));
-    std::string body = bodyOf(readFile(logPath));
+    std::string body = bodyOf(ReadBytes(logPath));
     // The first line fills the whole 4095-character line buffer: no room for its line end.
     ASSERT_EQ(4095u, body.find_first_not_of('x', body.find("xxxx")));
     EXPECT_EQ(1u, count(body, "): [VACATER]100% literal %d %s %n\r\n"));
@@ -444,7 +422,7 @@ TEST_F(LogFile, RingWrapsWithoutTrailerAndLeavesOutATrailerThatDoesNotFit)
     EXPECT_EQ(100, put('W', 100));
     EXPECT_EQ(start + 100, io.tell());
     io.close();
-    std::string data = readFile(path);
+    std::string data = ReadBytes(path);
     ASSERT_EQ(44u + 0x80000, data.size());
     EXPECT_EQ(std::string(100, 'W') + std::string(900, 'o'), data.substr(44, 1000));
     EXPECT_EQ(std::string(250, 'L') + std::string(38, '\0'), data.substr(44 + 524000));

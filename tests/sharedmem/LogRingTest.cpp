@@ -7,7 +7,11 @@
 #include <regex>
 #include <string>
 #include <vector>
-#include "test_util.h"
+#include "ChildProcess.h"
+#include "FileBytes.h"
+#include "RegistryKey.h"
+#include "SharedMemSupport.h"
+#include "TempDir.h"
 
 namespace {
 
@@ -54,31 +58,24 @@ class RingLog : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_key = "Software\\Zevtron Systems\\" + uniqueName("ringtest");
         setDword("LogLevel", 0x01000000);
         setDword("PrintOut", 0);
     }
-    void TearDown() override { RegDeleteKeyA(HKEY_LOCAL_MACHINE, m_key.c_str()); }
 
-    void setDword(const char* name, DWORD value)
-    {
-        ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_LOCAL_MACHINE, m_key.c_str(), name, REG_DWORD, &value, 4));
-    }
-    void setText(const char* name, const std::string& text)
-    {
-        ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_LOCAL_MACHINE, m_key.c_str(), name, REG_SZ, text.c_str(),
-                                                 static_cast<DWORD>(text.size() + 1)));
-    }
+    void setDword(const char* name, DWORD value) { ASSERT_TRUE(m_key.dword(name, value)) << name; }
+    void setText(const char* name, const std::string& text) { ASSERT_TRUE(m_key.text(name, text)) << name; }
     // The child's traces go to a file beside the log.
-    int run(const TempDir& dir, const char* tag, int lines, int mib = 0)
+    DWORD run(const TempDir& dir, const char* tag, int lines, int mib = 0)
     {
-        std::string cmd = "\"" + programDir() + "\\ring_logger.exe\" \"" + m_key + "\" " + tag + " " +
+        std::string cmd = "\"" + ProgramDir() + "\\ring_logger.exe\" \"" + m_key.path() + "\" " + tag + " " +
                           std::to_string(lines);
         if (mib)
             cmd += " " + std::to_string(mib);
-        return runProcess(cmd, dir.path(("trace-" + std::string(tag) + ".txt").c_str()).c_str());
+        ChildStart how;
+        how.outPath = how.errPath = dir.path("trace-" + std::string(tag) + ".txt");
+        return RunChild(cmd, how, 240000);
     }
-    std::string m_key;
+    RegistryKey m_key{"Software\\Zevtron Systems\\" + uniqueName("ringtest")};
 };
 
 }  // namespace
@@ -91,9 +88,9 @@ TEST_F(RingLog, FullRingWrapsNeverGrowsAndEndsWithTheTrailer)
     setDword("MaxFileLen", 1000);  // raised to the smallest ring
     setText("LogPath", path);
     // About 1.4 rounds of the ring.
-    ASSERT_EQ(0, run(dir, "r1", 8000));
+    ASSERT_EQ(0u, run(dir, "r1", 8000));
 
-    std::string data = readFile(path);
+    std::string data = ReadBytes(path);
     ASSERT_EQ(RING + 44, data.size());
     EXPECT_EQ(0, data[0] | data[1]) << "8-bit text mark kept in the header";
     size_t used = le32(data, 12);
@@ -130,11 +127,11 @@ TEST_F(RingLog, SecondRunContinuesWhereTheFirstEnded)
     std::string path = dir.path("cont.log");
     setDword("IOFileType", 2);
     setText("LogPath", path);
-    ASSERT_EQ(0, run(dir, "r1", 20));
-    size_t used1 = le32(readFile(path), 12);
+    ASSERT_EQ(0u, run(dir, "r1", 20));
+    size_t used1 = le32(ReadBytes(path), 12);
 
-    ASSERT_EQ(0, run(dir, "r2", 30));
-    std::string data = readFile(path);
+    ASSERT_EQ(0u, run(dir, "r2", 30));
+    std::string data = ReadBytes(path);
     ASSERT_EQ(RING + 44, data.size());
     size_t used2 = le32(data, 12);
 
@@ -163,9 +160,9 @@ TEST_F(RingLog, HeapFieldGrowsAndTheFileIsNamedAfterTheExecutable)
     setDword("LogProfile", 1);
     setDword("LogFileAppendProcName", 1);
     setText("LogPath", dir.path("app"));
-    ASSERT_EQ(0, run(dir, "r3", 2, 4));
+    ASSERT_EQ(0u, run(dir, "r3", 2, 4));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(dir.path("app").c_str()));
-    std::string data = readFile(dir.path("app-ring_logger.exe.log"));
+    std::string data = ReadBytes(dir.path("app-ring_logger.exe.log"));
     std::smatch m;
     ASSERT_TRUE(std::regex_search(data, m, std::regex("\\[Mem\\[ *(\\d+)Kb\\]\\] before allocation"))) << data;
     long before = atol(m[1].str().c_str());
