@@ -38,13 +38,6 @@ void RemoveTree(const std::string& path)
     DeleteFileA(path.c_str());
 }
 
-size_t Occurrences(const std::string& text, const std::string& needle)
-{
-    size_t n = 0;
-    for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1)) ++n;
-    return n;
-}
-
 bool WaitUntil(const std::function<bool()>& cond, DWORD timeoutMs)
 {
     for (DWORD start = GetTickCount(); !cond(); Sleep(20))

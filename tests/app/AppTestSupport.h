@@ -4,6 +4,7 @@
 #pragma once
 #include "ChildProcess.h"
 #include "FileBytes.h"
+#include "Occurrences.h"
 #include "RegistryKey.h"
 #include <windows.h>
 #include <gtest/gtest.h>
@@ -19,7 +20,6 @@ bool Exists(const std::string& path);
 bool MakeDirs(const std::string& path);
 void RemoveTree(const std::string& path);
 std::vector<std::string> ListDir(const std::string& folder);   // no "." and ".."
-size_t Occurrences(const std::string& text, const std::string& needle);
 bool WaitUntil(const std::function<bool()>& cond, DWORD timeoutMs);   // false on timeout
 
 // An environment (names ignore letter case); OwnEnvironment() is the test's.

@@ -1,6 +1,8 @@
 // Ejecting the token as the removal dialog's worker does it: EjectVaultik on a thread with a
 // message loop, checked through the device library's journal, the splash windows and the result.
 #include "EjectSupport.h"
+#include "Occurrences.h"
+#include "RegistryKey.h"
 #include <RemoveManager.h>
 #include <Splash.h>
 #include <ZevDevSim.h>
@@ -176,11 +178,11 @@ TEST_F(EjectVaultik, TracesTellWhatHappened)
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
     const std::string logPath = std::string(temp) + "vacater-eject-tests.log";
+    RegistryKey settings(key);
     auto useTraces = [&](DWORD level) {
-        DWORD off = 0;
-        RegSetKeyValueA(HKEY_LOCAL_MACHINE, key, "LogLevel", REG_DWORD, &level, sizeof level);
-        RegSetKeyValueA(HKEY_LOCAL_MACHINE, key, "PrintOut", REG_DWORD, &off, sizeof off);
-        RegSetKeyValueA(HKEY_LOCAL_MACHINE, key, "LogPath", REG_SZ, logPath.c_str(), DWORD(logPath.size() + 1));
+        settings.dword("LogLevel", level);
+        settings.dword("PrintOut", 0);
+        settings.text("LogPath", logPath);
         DebugInit(key, "[EJECTTEST]");
     };
     DeleteFileA(logPath.c_str());
@@ -194,7 +196,6 @@ TEST_F(EjectVaultik, TracesTellWhatHappened)
     for (char c : ReadBytes(logPath))
         if (c) log += c;  // the text, whatever the file's encoding mark
     useTraces(0x08000000);  // errors only from here on (this clears the log)
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, key);
     EXPECT_EQ(-2, result);
     const char* const inOrder[] = {
         "--> CRemoveManager::EjectVaultik\n",
@@ -219,9 +220,6 @@ TEST_F(EjectVaultik, TracesTellWhatHappened)
         at = found + strlen(line);
     }
     // Command 2's pass had no output: no output trace and no count.
-    size_t counts = 0;
-    for (size_t p = log.find("set DevicesEjected to"); p != std::string::npos; p = log.find("set DevicesEjected to", p + 1))
-        ++counts;
-    EXPECT_EQ(10u, counts);
+    EXPECT_EQ(10u, Occurrences(log, "set DevicesEjected to"));
     EXPECT_TRUE(SplashesGone());
 }

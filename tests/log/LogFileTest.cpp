@@ -16,6 +16,7 @@
 #include <vector>
 #include "ChildProcess.h"
 #include "FileBytes.h"
+#include "Occurrences.h"
 #include "RegistryKey.h"
 
 namespace {
@@ -48,13 +49,6 @@ std::string systemText(DWORD code)
     FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buf,
                    4095, nullptr);
     return std::string(buf, strcspn(buf, "\r\n"));
-}
-
-size_t count(const std::string& text, const std::string& what)
-{
-    size_t n = 0;
-    for (size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + 1)) ++n;
-    return n;
 }
 
 std::string wide(const std::string& narrow)
@@ -265,7 +259,7 @@ TEST_P(LogSettingsAndBadInput, LeaveTheExpectedFiles)
         if (e.n == ABSENT) EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(file.c_str())) << file;
         else if (e.n == STARTS) EXPECT_EQ(e.text, data.substr(0, e.text.size())) << file;
         else if (e.n == EQUALS) EXPECT_EQ(e.text, data) << file;
-        else EXPECT_EQ(static_cast<size_t>(e.n), count(data, e.text)) << file << ": " << e.text << "\n" << data;
+        else EXPECT_EQ(static_cast<size_t>(e.n), Occurrences(data, e.text)) << file << ": " << e.text << "\n" << data;
     }
 }
 
@@ -330,7 +324,7 @@ TEST_F(LogFile, SecondRunWithoutClearContinuesAfterTheClosingBlock)
         ".*Hello 5\r\n"
         "modInfo\\(\"-\"\\);\r\n(.|\r|\n)*\\};\r\n");
     EXPECT_TRUE(std::regex_match(second, cont)) << second;
-    EXPECT_EQ(1u, count(both, "createlog();"));
+    EXPECT_EQ(1u, Occurrences(both, "createlog();"));
 }
 
 TEST_F(LogFile, SourceFieldAlignsContinuesWidensAndEndsLines)
@@ -387,7 +381,7 @@ TEST_F(LogFile, ConcurrentThreadsWriteEveryLineOnceAndWhole)
         seen.insert((*it)[2].str() + "/" + (*it)[3].str());
     // Every line once, and nothing but whole lines.
     EXPECT_EQ(threads * lines, seen.size());
-    EXPECT_EQ(threads * lines, count(body, "\r\n"));
+    EXPECT_EQ(threads * lines, Occurrences(body, "\r\n"));
 }
 
 TEST_F(LogFile, LongTracesAreCutAndPercentSignsStayLiteral)
@@ -397,8 +391,8 @@ TEST_F(LogFile, LongTracesAreCutAndPercentSignsStayLiteral)
     std::string body = bodyOf(ReadBytes(logPath));
     // The first line fills the whole 4095-character line buffer: no room for its line end.
     ASSERT_EQ(4095u, body.find_first_not_of('x', body.find("xxxx")));
-    EXPECT_EQ(1u, count(body, "): [VACATER]100% literal %d %s %n\r\n"));
-    EXPECT_EQ(1u, count(body, "): [VACATER]wide 50%\r\n"));
+    EXPECT_EQ(1u, Occurrences(body, "): [VACATER]100% literal %d %s %n\r\n"));
+    EXPECT_EQ(1u, Occurrences(body, "): [VACATER]wide 50%\r\n"));
 }
 
 // ---------------------------------------------------------------------------------------

@@ -9,21 +9,12 @@
 #include <zvcrypt/ResMan.h>
 #include <zvcrypt/zvMessage.h>
 #include "ChildProcess.h"
+#include "Occurrences.h"
 #include "StderrCapture.h"
 
 using zvcrypt::Blob;
 using zvcrypt::zvMessage;
 using zvcrypt::zvResManInit;
-
-namespace {
-size_t count(const std::string& text, const std::string& what)
-{
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++n;
-    return n;
-}
-} // namespace
 
 TEST(ResourceTracker, NamesOnlyWhatWasRecordedAndReportsNothingWhenEmpty)
 {
@@ -37,7 +28,7 @@ TEST(ResourceTracker, NamesOnlyWhatWasRecordedAndReportsNothingWhenEmpty)
     StderrCapture err;
     zvMessage::getInstance()->broadcast(ZV_MSG_LOG_STARTED);
     EXPECT_NE(std::string::npos, err.text().find("->CALLING zvMessageAction "));
-    EXPECT_EQ(0u, count(err.text(), "[zvResMan]") + count(err.text(), "[zvResman]"));
+    EXPECT_EQ(0u, Occurrences(err.text(), "[zvResMan]") + Occurrences(err.text(), "[zvResman]"));
 }
 
 TEST(ResourceTracker, ALateTrackerIsToldOfAnEarlierStartAndLeavesTheRecordsAlone)
@@ -53,10 +44,10 @@ TEST(ResourceTracker, ALateTrackerIsToldOfAnEarlierStartAndLeavesTheRecordsAlone
         { zvResManInit late; }  // registration replays the history at once
         text = err.text();
     }
-    EXPECT_EQ(starts, count(text, "[zvResMan]\tzvResManInit::zvMessageAction:  Handle (0x"));
-    EXPECT_EQ(starts, count(text, " = 4660) worker stayed open"));
-    EXPECT_EQ(starts, count(text, ") splash bitmap stayed open"));
-    EXPECT_EQ(0u, count(text, "dtor"));
+    EXPECT_EQ(starts, Occurrences(text, "[zvResMan]\tzvResManInit::zvMessageAction:  Handle (0x"));
+    EXPECT_EQ(starts, Occurrences(text, " = 4660) worker stayed open"));
+    EXPECT_EQ(starts, Occurrences(text, ") splash bitmap stayed open"));
+    EXPECT_EQ(0u, Occurrences(text, "dtor"));
     EXPECT_LT(text.find("Handle (0x"), text.find("memory (0x"));  // handles first
     EXPECT_STREQ("worker", zvResManInit::findName(0x1234).getString());
     zvResManInit::removeHandle(0x1234);
