@@ -17,23 +17,25 @@ std::string Narrow(const wchar_t* text)
     return out;
 }
 
-// A registry property as wide text; REG_MULTI_SZ values keep their inner terminators.
-std::wstring Property(HDEVINFO set, SP_DEVINFO_DATA& data, DWORD property)
+// A registry property as wide texts: one for REG_SZ, the list for REG_MULTI_SZ. (A vector,
+// not std::wstring: the wide string class alone would cost the DLL kilobytes.)
+std::vector<std::string> Property(HDEVINFO set, SP_DEVINFO_DATA& data, DWORD property)
 {
-    std::wstring value(256, L'\0');
+    std::vector<wchar_t> value(256);
+    std::vector<std::string> texts;
     for (int attempt = 0; attempt < 2; ++attempt) {
         DWORD type = 0, needed = 0;
-        DWORD bytes = static_cast<DWORD>(value.size() * sizeof(wchar_t));
-        if (SetupDiGetDeviceRegistryPropertyW(set, &data, property, &type, reinterpret_cast<BYTE*>(&value[0]), bytes,
+        // Two characters stay zero behind what Windows writes: the list is always terminated.
+        DWORD bytes = static_cast<DWORD>((value.size() - 2) * sizeof(wchar_t));
+        if (SetupDiGetDeviceRegistryPropertyW(set, &data, property, &type, reinterpret_cast<BYTE*>(value.data()), bytes,
                                               &needed)) {
-            value.resize(needed / sizeof(wchar_t));
-            while (!value.empty() && value.back() == L'\0') value.pop_back();
-            return value;
+            for (const wchar_t* at = value.data(); *at; at += wcslen(at) + 1) texts.push_back(Narrow(at));
+            return texts;
         }
         if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
-        value.assign(needed / sizeof(wchar_t) + 2, L'\0');
+        value.assign(needed / sizeof(wchar_t) + 4, L'\0');
     }
-    return std::wstring();
+    return texts;
 }
 
 std::string DeviceId(DEVINST devInst)
@@ -61,16 +63,10 @@ bool SystemDeviceTree::enumerate(std::vector<DeviceNode>& nodes, std::string& er
         node.devInst = data.DevInst;
         wchar_t id[MAX_DEVICE_ID_LEN + 1] = L"";
         if (SetupDiGetDeviceInstanceIdW(set, &data, id, MAX_DEVICE_ID_LEN, nullptr)) node.instanceId = Narrow(id);
-        std::wstring ids = Property(set, data, SPDRP_HARDWAREID);
-        for (size_t at = 0; at < ids.size();) {
-            size_t end = ids.find(L'\0', at);
-            if (end == std::wstring::npos) end = ids.size();
-            if (end > at) node.hardwareIds.push_back(Narrow(ids.substr(at, end - at).c_str()));
-            at = end + 1;
-        }
-        std::wstring name = Property(set, data, SPDRP_FRIENDLYNAME);
+        node.hardwareIds = Property(set, data, SPDRP_HARDWAREID);
+        std::vector<std::string> name = Property(set, data, SPDRP_FRIENDLYNAME);
         if (name.empty()) name = Property(set, data, SPDRP_DEVICEDESC);
-        node.description = Narrow(name.c_str());
+        if (!name.empty()) node.description = name[0];
         DEVINST parent = 0;
         if (CM_Get_Parent(&parent, data.DevInst, 0) == CR_SUCCESS) node.parentId = DeviceId(parent);
         nodes.push_back(node);
