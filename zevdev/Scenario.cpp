@@ -8,21 +8,6 @@ bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 } // namespace
 
-std::string ScenarioPass::deviceRecord() const
-{
-    if (!device.empty()) return device;
-    std::string record;
-    for (const auto& f : fields) record += f.first + "=" + f.second + "\r\n";
-    return record;
-}
-
-const std::string* ScenarioPass::field(const std::string& name) const
-{
-    for (const auto& f : fields)
-        if (f.first == name) return &f.second;
-    return nullptr;
-}
-
 const ScenarioCommand* Scenario::find(const std::string& command) const
 {
     for (const auto& c : commands)
@@ -45,11 +30,6 @@ std::string UnescapeScenarioText(const std::string& text)
         out += c;
     }
     return out;
-}
-
-std::string NoDeviceOutput(const std::string& command)
-{
-    return command + "\r\nno matching device found\r\ndevice_s_ejected=0\r\n";
 }
 
 bool ParseScenario(const std::string& text, Scenario& scenario, std::string& error)
@@ -99,7 +79,7 @@ bool ParseScenario(const std::string& text, Scenario& scenario, std::string& err
             command->repeatLast = true;
         } else if (keyword == "output" || keyword == "device") {
             if (!pass) return fail(keyword + " outside a pass");
-            (keyword == "output" ? pass->output : pass->device) += value;
+            (keyword == "output" ? pass->output : pass->device.text) += value;
         } else if (keyword == "info" || keyword == "error" || keyword == "field") {
             if (!pass) return fail(keyword + " outside a pass");
             std::string name = keyword;
@@ -110,10 +90,7 @@ bool ParseScenario(const std::string& text, Scenario& scenario, std::string& err
                 name = raw.substr(0, blank);
                 value = blank < raw.size() ? UnescapeScenarioText(raw.substr(blank + 1)) : std::string();
             }
-            bool replaced = false;
-            for (auto& f : pass->fields)
-                if (f.first == name) { f.second = value; replaced = true; }
-            if (!replaced) pass->fields.emplace_back(name, value);
+            pass->device.set(name, value);
         } else {
             return fail("unknown keyword: " + keyword);
         }

@@ -1,23 +1,16 @@
-// Scenarios of the simulated device library: for each eject command, the passes it plays
+// Scenarios of the device library: for each eject command, the passes it plays
 // one after another. Parsing is a plain function so tests can call it directly.
 #pragma once
+#include "DeviceRecord.h"
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace zevdev {
 
 // One execution of a command: its report and the record of the device it found.
 struct ScenarioPass {
-    std::string output;  // text of ZDAPI_GetOutput
-    std::string device;  // text of ZDAPI_GetDevice; when empty, built from the fields
-    std::vector<std::pair<std::string, std::string>> fields;  // "info", "error", ... in file order
-
-    bool hasDevice() const { return !device.empty() || !fields.empty(); }
-    // The record's text: `device` if given, else one "name=value\r\n" line per field.
-    std::string deviceRecord() const;
-    // The value of a field, or null when the pass has no such field.
-    const std::string* field(const std::string& name) const;
+    std::string output;   // text of ZDAPI_GetOutput
+    DeviceRecord device;  // record 0: "info", "error", ... in file order; empty: no device
 };
 
 struct ScenarioCommand {
@@ -38,8 +31,5 @@ bool ParseScenario(const std::string& text, Scenario& scenario, std::string& err
 // "\r", "\n" and "\t" become carriage return, line feed and tab; every other backslash
 // stays a literal backslash (so "usb\vid_3e7a" needs no doubling).
 std::string UnescapeScenarioText(const std::string& text);
-
-// The report of an eject command when no device matches.
-std::string NoDeviceOutput(const std::string& command);
 
 } // namespace zevdev

@@ -1,6 +1,7 @@
 // ZevDevDll.dll: the device-control library. Every text is narrow and NUL-terminated;
 // output functions write at most size - 1 characters plus the terminator and report the
-// length written (without the terminator) through the length pointer when it is not null.
+// text's full length (without the terminator) through the length pointer when it is not
+// null, so a caller whose buffer was too small learns the size it needs.
 // Results: 0 done, negative on failure (ZD_E_*). Plain C calling convention, plain names.
 #pragma once
 
@@ -18,6 +19,7 @@ typedef void* ZDHANDLE;
 #define ZD_E_TRUNCATED (-3) // the text did not fit; what fitted was written
 #define ZD_E_NODEVICE (-4)  // no device record with that index
 #define ZD_E_COMMAND (-5)   // the command is not understood
+#define ZD_E_SYSTEM (-6)    // the device tree could not be read
 
 #ifdef __cplusplus
 extern "C" {
@@ -25,7 +27,7 @@ extern "C" {
 
 // A new session; each keeps its own current output and device records.
 ZDAPI_EXPORT ZDHANDLE ZDAPI_CreateHandle(void);
-// Runs a command ("eject <hardware-id pattern>"); its report becomes the current output.
+// Runs a command (`eject "PATTERN"`); its report becomes the current output.
 ZDAPI_EXPORT int ZDAPI_ZevDevExec(ZDHANDLE handle, unsigned long flags, const char* command);
 // Copies the current output.
 ZDAPI_EXPORT int ZDAPI_GetOutput(ZDHANDLE handle, char* buffer, unsigned long size, unsigned long* length);

@@ -1,4 +1,4 @@
-// Extra exports of our simulation back-end of ZevDevDll.dll, for tests and the demo.
+// Extra exports of ZevDevDll.dll for tests and the demo: the journal, a reset, a hook.
 #pragma once
 #include "ZevDevDll.h"
 
@@ -6,8 +6,9 @@
 extern "C" {
 #endif
 
-// Forgets the journal, the loaded scenario and every pass position; the next
-// ZDAPI_CreateHandle loads the scenario again (from ZEVDEV_SCENARIO or beside the DLL).
+// Forgets the journal, the back-end with its scenario and every pass position; the next
+// ZDAPI_CreateHandle chooses the back-end again (a scenario from ZEVDEV_SCENARIO or beside
+// the DLL, else the device tree).
 ZDAPI_EXPORT void ZDSIM_Reset(void);
 // Copies the journal: one line per call, "\n"-terminated, fields separated by tabs.
 // Returns the full length of the journal; writes at most size - 1 characters.

@@ -1,4 +1,6 @@
-#include "Simulation.h"
+#include "Library.h"
+#include "ScenarioBackend.h"
+#include "SystemBackend.h"
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -71,34 +73,35 @@ bool ReadWholeFile(const std::string& path, std::string& text)
     return true;
 }
 
+// Cuts what does not fit, always terminates, and tells the full length.
 int Copy(const std::string& text, char* buffer, unsigned long size, unsigned long* length)
 {
+    if (length) *length = static_cast<unsigned long>(text.size());
     if (!buffer || size == 0) return ZD_E_ARGUMENT;
     size_t n = text.size() < size - 1 ? text.size() : size - 1;
     memcpy(buffer, text.data(), n);
     buffer[n] = '\0';
-    if (length) *length = static_cast<unsigned long>(n);
     return n < text.size() ? ZD_E_TRUNCATED : ZD_OK;
 }
 
 } // namespace
 
-Simulation& Simulation::instance()
+Library& Library::instance()
 {
-    static Simulation sim;
-    return sim;
+    static Library library;
+    return library;
 }
 
-Simulation::Simulation() { InitializeCriticalSection(&m_lock); }
-Simulation::~Simulation() { DeleteCriticalSection(&m_lock); }
+Library::Library() { InitializeCriticalSection(&m_lock); }
+Library::~Library() { DeleteCriticalSection(&m_lock); }
 
-Simulation::Session* Simulation::find(ZDHANDLE handle)
+Library::Session* Library::find(ZDHANDLE handle)
 {
     auto it = m_sessions.find(handle);
     return it == m_sessions.end() ? nullptr : it->second.get();
 }
 
-void Simulation::record(const std::string& line)
+void Library::record(const std::string& line)
 {
     m_journal += line;
     m_journal += '\n';
@@ -111,32 +114,33 @@ void Simulation::record(const std::string& line)
     }
 }
 
-// Lines that start with '#' tell where the scenario came from; the others are calls.
-void Simulation::loadScenario()
+// Lines that start with '#' tell which back-end answers. A scenario file that exists but is
+// rejected answers "no matching device": a mistake in a test must not eject real devices.
+void Library::chooseBackend()
 {
-    m_loaded = true;
-    m_scenario = Scenario();
-    m_nextPass.clear();
     std::string path = Env(SCENARIO_ENV);
     if (path.empty()) path = DllFolder() + SCENARIO_BESIDE_DLL;
     std::string text;
     if (!ReadWholeFile(path, text)) {
-        record("# no scenario: " + path);
+        m_backend.reset(new SystemBackend(m_deviceTree));
+        record("# no scenario: " + path + ", the device tree answers");
         return;
     }
+    Scenario scenario;
     std::string error;
-    if (!ParseScenario(text, m_scenario, error)) {
-        m_scenario = Scenario();
+    if (!ParseScenario(text, scenario, error)) {
+        m_backend.reset(new ScenarioBackend(Scenario()));
         record("# scenario " + path + " rejected, " + error);
         return;
     }
+    m_backend.reset(new ScenarioBackend(scenario));
     record("# scenario " + path);
 }
 
-ZDHANDLE Simulation::createHandle()
+ZDHANDLE Library::createHandle()
 {
     Lock lock(m_lock);
-    if (!m_loaded) loadScenario();
+    if (!m_backend) chooseBackend();
     auto session = std::make_unique<Session>();
     ZDHANDLE handle = session.get();
     m_sessions[handle] = std::move(session);
@@ -144,7 +148,7 @@ ZDHANDLE Simulation::createHandle()
     return handle;
 }
 
-int Simulation::exec(ZDHANDLE handle, unsigned long flags, const char* command)
+int Library::exec(ZDHANDLE handle, unsigned long flags, const char* command)
 {
     ZDSIM_EXEC_HOOK hook;
     void* context;
@@ -160,33 +164,20 @@ int Simulation::exec(ZDHANDLE handle, unsigned long flags, const char* command)
     Lock lock(m_lock);
     Session* s = find(handle);
     if (!s) return ZD_E_HANDLE;
-    s->pending = ScenarioPass();
-    s->parsed = ScenarioPass();
-    s->hasParsed = false;
+    s->pending.clear();
+    s->parsed.clear();
     if (!command) {
         s->output.clear();
         return ZD_E_ARGUMENT;
     }
-    std::string text = command;
-    if (text.compare(0, 6, "eject ") != 0) {
-        s->output = "unknown command: " + text + "\r\n";
-        return ZD_E_COMMAND;
-    }
-    const ScenarioCommand* c = m_scenario.find(text);
-    size_t& next = m_nextPass[text];
-    const ScenarioPass* pass = nullptr;
-    if (c && next < c->passes.size()) pass = &c->passes[next++];
-    else if (c && c->repeatLast && !c->passes.empty()) pass = &c->passes.back();
-    if (!pass) {
-        s->output = NoDeviceOutput(text);
-        return ZD_OK;
-    }
-    s->output = pass->output;
-    s->pending = *pass;
-    return ZD_OK;
+    if (!m_backend) chooseBackend();  // a reset since this handle was made
+    CommandReport report = m_backend->run(command);
+    s->output = report.output;
+    s->pending = report.devices;
+    return report.result;
 }
 
-int Simulation::getOutput(ZDHANDLE handle, char* buffer, unsigned long size, unsigned long* length)
+int Library::getOutput(ZDHANDLE handle, char* buffer, unsigned long size, unsigned long* length)
 {
     Lock lock(m_lock);
     record("ZDAPI_GetOutput\t" + Ptr(handle) + "\t" + Ptr(buffer) + "\t" + std::to_string(size) + "\t" + Ptr(length));
@@ -195,48 +186,58 @@ int Simulation::getOutput(ZDHANDLE handle, char* buffer, unsigned long size, uns
     return Copy(s->output, buffer, size, length);
 }
 
-int Simulation::parseCurrentOutput(ZDHANDLE handle, unsigned long flags)
+int Library::parseCurrentOutput(ZDHANDLE handle, unsigned long flags)
 {
     Lock lock(m_lock);
     record("ZDAPI_ParseCurrentOutput\t" + Ptr(handle) + "\t" + std::to_string(flags));
     Session* s = find(handle);
     if (!s) return ZD_E_HANDLE;
     s->parsed = s->pending;
-    s->hasParsed = s->pending.hasDevice();
     return ZD_OK;
 }
 
-int Simulation::getDevice(ZDHANDLE handle, int index, char* buffer, unsigned long size, unsigned long* length)
+// Device record `index` of the handle's parsed output; else clears the caller's buffer
+// and sets `result` to the error.
+const DeviceRecord* Library::parsedRecord(ZDHANDLE handle, int index, char* buffer, unsigned long size,
+                                          unsigned long* length, int& result)
+{
+    Session* s = find(handle);
+    if (!s) {
+        result = ZD_E_HANDLE;
+        return nullptr;
+    }
+    if (index < 0 || static_cast<size_t>(index) >= s->parsed.size()) {
+        Copy(std::string(), buffer, size, length);
+        result = ZD_E_NODEVICE;
+        return nullptr;
+    }
+    return &s->parsed[static_cast<size_t>(index)];
+}
+
+int Library::getDevice(ZDHANDLE handle, int index, char* buffer, unsigned long size, unsigned long* length)
 {
     Lock lock(m_lock);
     record("ZDAPI_GetDevice\t" + Ptr(handle) + "\t" + std::to_string(index) + "\t" + Ptr(buffer) + "\t" +
            std::to_string(size) + "\t" + Ptr(length));
-    Session* s = find(handle);
-    if (!s) return ZD_E_HANDLE;
-    if (index != 0 || !s->hasParsed) {
-        Copy(std::string(), buffer, size, length);
-        return ZD_E_NODEVICE;
-    }
-    return Copy(s->parsed.deviceRecord(), buffer, size, length);
+    int result = ZD_OK;
+    const DeviceRecord* device = parsedRecord(handle, index, buffer, size, length, result);
+    return device ? Copy(device->recordText(), buffer, size, length) : result;
 }
 
-int Simulation::getDeviceInfo(ZDHANDLE handle, int index, const char* key, char* buffer, unsigned long size,
-                              unsigned long* length)
+int Library::getDeviceInfo(ZDHANDLE handle, int index, const char* key, char* buffer, unsigned long size,
+                           unsigned long* length)
 {
     Lock lock(m_lock);
     record("ZDAPI_GetDeviceInfo\t" + Ptr(handle) + "\t" + std::to_string(index) + "\t" + Text(key) + "\t" +
            Ptr(buffer) + "\t" + std::to_string(size) + "\t" + Ptr(length));
-    Session* s = find(handle);
-    if (!s) return ZD_E_HANDLE;
-    if (index != 0 || !s->hasParsed) {
-        Copy(std::string(), buffer, size, length);
-        return ZD_E_NODEVICE;
-    }
-    const std::string* value = key ? s->parsed.field(key) : nullptr;
+    int result = ZD_OK;
+    const DeviceRecord* device = parsedRecord(handle, index, buffer, size, length, result);
+    if (!device) return result;
+    const std::string* value = key ? device->field(key) : nullptr;
     return Copy(value ? *value : std::string(), buffer, size, length);
 }
 
-int Simulation::closeHandle(ZDHANDLE* pHandle)
+int Library::closeHandle(ZDHANDLE* pHandle)
 {
     Lock lock(m_lock);
     // The journal shows both the variable's address and the handle found there.
@@ -249,23 +250,21 @@ int Simulation::closeHandle(ZDHANDLE* pHandle)
     return ZD_OK;
 }
 
-void Simulation::reset()
+void Library::reset()
 {
     Lock lock(m_lock);
     m_journal.clear();
-    m_scenario = Scenario();
-    m_nextPass.clear();
-    m_loaded = false;
+    m_backend.reset();
 }
 
-unsigned long Simulation::journal(char* buffer, unsigned long size)
+unsigned long Library::journal(char* buffer, unsigned long size)
 {
     Lock lock(m_lock);
     Copy(m_journal, buffer, size, nullptr);
     return static_cast<unsigned long>(m_journal.size());
 }
 
-void Simulation::setExecHook(ZDSIM_EXEC_HOOK hook, void* context)
+void Library::setExecHook(ZDSIM_EXEC_HOOK hook, void* context)
 {
     Lock lock(m_lock);
     m_hook = hook;

@@ -1,7 +1,9 @@
-// The simulated device library behind the exports: handles, scenario playback and the
-// journal. One process-wide instance; every entry point locks it.
+// The library behind the exports: handles with their current output and device records,
+// the journal, and the back-end chosen at the first handle (a scenario when one is found,
+// else the machine's device tree). One process-wide instance; every entry point locks it.
 #pragma once
-#include "Scenario.h"
+#include "Backend.h"
+#include "SystemDeviceTree.h"
 #include "ZevDevSim.h"
 #include <map>
 #include <memory>
@@ -10,9 +12,9 @@
 
 namespace zevdev {
 
-class Simulation {
+class Library {
 public:
-    static Simulation& instance();
+    static Library& instance();
 
     ZDHANDLE createHandle();
     int exec(ZDHANDLE handle, unsigned long flags, const char* command);
@@ -30,22 +32,22 @@ public:
 private:
     struct Session {
         std::string output;
-        ScenarioPass pending;  // the device the last command found, until it is parsed
-        ScenarioPass parsed;   // device record 0 after ZDAPI_ParseCurrentOutput
-        bool hasParsed = false;
+        std::vector<DeviceRecord> pending;  // the devices the last command found, until parsed
+        std::vector<DeviceRecord> parsed;   // device records after ZDAPI_ParseCurrentOutput
     };
 
-    Simulation();
-    ~Simulation();
+    Library();
+    ~Library();
     Session* find(ZDHANDLE handle);
-    void loadScenario();
+    const DeviceRecord* parsedRecord(ZDHANDLE handle, int index, char* buffer, unsigned long size,
+                                     unsigned long* length, int& result);
+    void chooseBackend();
     void record(const std::string& line);
 
     CRITICAL_SECTION m_lock;
     std::map<ZDHANDLE, std::unique_ptr<Session>> m_sessions;
-    Scenario m_scenario;
-    bool m_loaded = false;
-    std::map<std::string, size_t> m_nextPass;  // per command text
+    SystemDeviceTree m_deviceTree;
+    std::unique_ptr<Backend> m_backend;  // null until the first handle after a reset
     std::string m_journal;
     ZDSIM_EXEC_HOOK m_hook = nullptr;
     void* m_hookContext = nullptr;

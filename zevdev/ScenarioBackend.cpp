@@ -1,0 +1,24 @@
+#include "ScenarioBackend.h"
+#include "ZevDevDll.h"
+
+namespace zevdev {
+
+CommandReport ScenarioBackend::run(const std::string& command)
+{
+    if (command.compare(0, 6, "eject ") != 0) return UnknownCommandReport(command);
+    CommandReport report;
+    const ScenarioCommand* c = m_scenario.find(command);
+    size_t& next = m_nextPass[command];
+    const ScenarioPass* pass = nullptr;
+    if (c && next < c->passes.size()) pass = &c->passes[next++];
+    else if (c && c->repeatLast && !c->passes.empty()) pass = &c->passes.back();
+    if (!pass) {
+        report.output = NoDeviceOutput(command);
+        return report;
+    }
+    report.output = pass->output;
+    if (!pass->device.empty()) report.devices.push_back(pass->device);
+    return report;
+}
+
+} // namespace zevdev
