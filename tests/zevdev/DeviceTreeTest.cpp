@@ -3,6 +3,7 @@
 // (Wine's eject request always succeeds; refusals are covered through the seam.)
 #include "ChildProcess.h"
 #include "RegisteredDevice.h"
+#include "FileBytes.h"
 #include "TempDir.h"
 #include "ZevDevSim.h"
 #include <algorithm>
@@ -159,7 +160,7 @@ TEST_F(DeviceTree, VacaterEjectsInOnePassPerCommandAndLogsTheDeviceRecord)
     for (const char* name : {"LogLevel", "LogPath"}) RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, SETTINGS_KEY, name);
     EXPECT_EQ(0u, run.exitCode);
 
-    std::string journal = TempDir::read(dir.path("journal.txt"));
+    std::string journal = ReadBytes(dir.path("journal.txt"));
     EXPECT_EQ(2u, Count(journal, "ZDAPI_ZevDevExec\t")) << journal;
     EXPECT_EQ(1u, Count(journal, CMD_40)) << journal;
     EXPECT_EQ(1u, Count(journal, CMD_41)) << journal;
@@ -168,7 +169,7 @@ TEST_F(DeviceTree, VacaterEjectsInOnePassPerCommandAndLogsTheDeviceRecord)
     HANDLE h = FindFirstFileA((logPath + "*").c_str(), &found);
     ASSERT_NE(INVALID_HANDLE_VALUE, h) << "no log";
     FindClose(h);
-    std::string log = TempDir::read(dir.path(found.cFileName));
+    std::string log = ReadBytes(dir.path(found.cFileName));
     log.erase(std::remove(log.begin(), log.end(), '\0'), log.end());  // two bytes per character
     EXPECT_NE(std::string::npos, log.find("instance_id=USB\\VID_3E7A&PID_4107\\ZVTEST01")) << log;
     EXPECT_NE(std::string::npos, log.find("instance_id=USB\\VID_3E7A&PID_4001\\ZVTEST03")) << log;
