@@ -166,7 +166,7 @@ bool zvFile::flush()
 
 int zvFile::control(int code, const void* buffer, unsigned int length)
 {
-    if (code == 0)
+    if (code == CONTROL_MARKER)
         write(buffer, length);
     return 0;
 }
