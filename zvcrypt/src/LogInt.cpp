@@ -1,7 +1,6 @@
 #include "LogInt.h"
 #include "LogHooks.h"
-#include <zvcrypt/LogRing.h>
-#include <zvcrypt/ModuleName.h>
+#include "ModuleName.h"
 #include "LogLine.h"
 #include <zvcrypt/Blob.h>
 #include <zvcrypt/Config.h>
@@ -17,9 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <cxxabi.h>
 #include <sys/stat.h>
-#include <typeinfo>
 
 namespace zvcrypt {
 
@@ -67,17 +64,6 @@ std::string buildStamp()
     return std::string("modInfo(\"Module zvcrypt [Compile Time ") + __DATE__ + " " + __TIME__;
 }
 
-// The back-end's class as the file shows it ("class zvcrypt::zvFile").
-std::string typeName(const zvIO* io)
-{
-    const char* mangled = typeid(*io).name();
-    int status = 0;
-    char* plain = abi::__cxa_demangle(mangled, nullptr, nullptr, &status);
-    std::string name = std::string("class ") + (plain && status == 0 ? plain : mangled);
-    free(plain);
-    return name;
-}
-
 bool isRegularFile(const char* path)
 {
     struct _stat st;
@@ -100,16 +86,6 @@ std::string executableName()
 
 } // namespace
 
-std::string logTimeStamp()
-{
-    time_t now = time(nullptr);
-    const char* text = ctime(&now);
-    if (!text) return std::string();
-    std::string stamp(text);
-    if (!stamp.empty() && stamp[stamp.size() - 1] == '\n') stamp.erase(stamp.size() - 1);
-    return stamp;
-}
-
 // ---------------------------------------------------------------------------------------
 // Creation and destruction
 
@@ -119,8 +95,7 @@ zvCLog::zvCLog()
       mbShowPid(false), mbShowTid(false), mbThreadSave(true), mbWriteOut(true),
       miState(LOGSTATE_NOT_STARTED), mulFileWidth(20), mulKeptMask(0), mulLevelMask(0),
       mulPrefixLen(0), miEncoding(ENCODING_8BIT), miIndent(0), miIOFileType(0), mulRingSize(RING_MIN),
-      mpLock(nullptr), mpProfiler(nullptr), mpHeapAnalyser(nullptr), m_pSzvIO(nullptr),
-      mbRingBackEnd(false)
+      mpLock(nullptr), mpProfiler(nullptr), mpHeapAnalyser(nullptr), m_pSzvIO(nullptr)
 {
     mSourceFilter.format("%s", "all");
     mTag.format(nullptr);
@@ -409,13 +384,8 @@ int zvCLog::redirectStdOut()
 
 zvIO* zvCLog::createBackEnd()
 {
-    mbRingBackEnd = false;
     if (miIOFileType == IOFILE_RING) {
-        zvIO* ring = logCreateRingBackEnd(mulRingSize);
-        if (ring) {
-            mbRingBackEnd = true;
-            return ring;
-        }
+        if (zvIO* ring = logCreateRingBackEnd(mulRingSize)) return ring;
     }
     return new zvFile();
 }
@@ -458,7 +428,7 @@ void zvCLog::startLog()
     std::string text;
     if (!isRegularFile(path)) {
         text = "createlog();\r\n";
-        text += "ioFileType(\"" + typeName(m_pSzvIO) + "\");\r\n";
+        text += "ioFileType(\"" + logBackEndName(*m_pSzvIO) + "\");\r\n";
         text += "modInfo(\"-\");\r\n";
         text += "modInfo(\"\");\r\n";
         text += buildStamp() + "]\");\r\n";
@@ -477,7 +447,7 @@ void zvCLog::startLog()
             m_pSzvIO->close();
     }
 
-    text += "log( starttime=\"" + logTimeStamp() + "\") {\r\n";
+    text += "log( starttime=\"" + logTimeStamp(time(nullptr)) + "\") {\r\n";
     text += "output=\"\r\n";
     output(text.c_str(), text.size());
     miState = LOGSTATE_STARTED;
@@ -498,7 +468,7 @@ void zvCLog::closeLog()
     text += "modInfo(\"-\");\r\n";
     text += "modInfo(\"\");\r\n";
     text += buildStamp() + "\");\r\n";
-    text += "end(endtime=\"" + logTimeStamp() + "\");\r\n";
+    text += "end(endtime=\"" + logTimeStamp(time(nullptr)) + "\");\r\n";
     text += "};\r\n";
     output(text.c_str(), text.size());
 }
@@ -512,7 +482,8 @@ void zvCLog::output(const char* text, size_t length)
     SyncObjectLocker<zvCritSec> locker(threadLock());
 
     const char* path = mFullPath.getString();
-    if (!m_pSzvIO || (!m_pSzvIO->isOpen() && !m_pSzvIO->open(path, zvIO::OPEN_UPDATE, LOG_FILE_PERMISSION))) {
+    if (!m_pSzvIO ||
+        (!m_pSzvIO->isOpen() && !m_pSzvIO->open(path, zvIO::OPEN_UPDATE, LOG_FILE_PERMISSION))) {
         char message[LOG_LINE_MAX + 1];
         _snprintf(message, sizeof message, "m_pSzvIO=0x%p==0||m_pSzvIO->open(%s)%s",
                   static_cast<void*>(m_pSzvIO), path, CRLF);
@@ -536,22 +507,7 @@ void zvCLog::output(const char* text, size_t length)
         size = wide.getLength();
     }
 
-    if (mbRingBackEnd) {
-        // The mapped ring: an output that no longer fits starts again at the beginning of
-        // the data; every other output is followed by the trailer (LogRing).
-        std::string trailer = zvRingTrailer(logTimeStamp().c_str());
-        Blob trailerWide;
-        const void* tdata = trailer.c_str();
-        unsigned long tsize = static_cast<unsigned long>(trailer.size());
-        if (miEncoding == ENCODING_UTF16LE) {
-            mbsToWcs(Blob(trailer.c_str()), trailerWide);
-            tdata = trailerWide.getData();
-            tsize = trailerWide.getLength();
-        }
-        zvRingWrite(*m_pSzvIO, data, size, tdata, tsize);
-    } else {
-        m_pSzvIO->write(data, size);
-    }
+    m_pSzvIO->write(data, size);
 
     if (mbStaysOpen)
         m_pSzvIO->flush();

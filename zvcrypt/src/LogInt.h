@@ -145,10 +145,6 @@ private:
     LogProcAnalyse* mpHeapAnalyser;
     std::list<SubProc> mSubProcs;
     zvIO* m_pSzvIO;
-    bool mbRingBackEnd;  // the back-end is the memory-mapped ring (it gets the trailer)
 };
-
-// The local time as ctime shows it, without the final line feed.
-std::string logTimeStamp();
 
 } // namespace zvcrypt
