@@ -42,8 +42,8 @@ enum {
 };
 
 // What the log entry points need of the logger. They reach it only through this interface,
-// so a program that logs but holds no zvCLogInit does not link the logger (and its
-// back-ends, whose sources hold guards of their own) and never gets one.
+// so only a program that holds a zvCLogInit links the logger. Every library source that
+// logs holds one, so a program that uses any of them gets the logger.
 class zvLogTarget {
 public:
     virtual ~zvLogTarget() {}

@@ -8,6 +8,10 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+// This file logs: its guard keeps the logger alive for it, also in a program that holds
+// no guard of its own.
+static zvCLogInit s_logInit;
+
 namespace zvcrypt {
 
 namespace {
