@@ -17,8 +17,8 @@ zvIO* logCreateRingBackEnd(unsigned long ringSize)
 
 std::string logBackEndName(const zvIO& io)
 {
-    const LogRing* ring = dynamic_cast<const LogRing*>(&io);
-    const char* mangled = ring ? typeid(ring->file()).name() : typeid(io).name();
+    const char* mangled =
+        dynamic_cast<const LogRing*>(&io) ? typeid(zvIOMemFile).name() : typeid(io).name();
     int status = 0;
     char* plain = abi::__cxa_demangle(mangled, nullptr, nullptr, &status);
     std::string name = std::string("class ") + (plain && status == 0 ? plain : mangled);

@@ -14,7 +14,7 @@ class LogProcAnalyse;
 // IOFileType 2: a memory-mapped ring file of ringSize bytes, or null.
 zvIO* logCreateRingBackEnd(unsigned long ringSize);
 // The back-end's class as the log file's preamble names it ("class zvcrypt::zvFile"). The
-// ring shows as the class of the mapped file it writes.
+// ring shows as the mapped file it is.
 std::string logBackEndName(const zvIO& io);
 
 // LogProfile 1: a new profiler, already started with an empty name and stopped.

@@ -24,7 +24,7 @@ time_t currentSecond()
 
 }  // namespace
 
-LogRing::LogRing(unsigned long ringSize) : mFile(ringSize), mtTrailer(0)
+LogRing::LogRing(unsigned long ringSize) : zvIOMemFile(ringSize), mtTrailer(0)
 {
 }
 
@@ -32,60 +32,15 @@ LogRing::~LogRing()
 {
 }
 
-bool LogRing::create(const char* path, bool overwrite, int permission)
-{
-    return mFile.create(path, overwrite, permission);
-}
-
-bool LogRing::open(const char* path, int mode, int permission)
-{
-    return mFile.open(path, mode, permission);
-}
-
-bool LogRing::close()
-{
-    return mFile.close();
-}
-
-long LogRing::seek(long offset, int origin)
-{
-    return mFile.seek(offset, origin);
-}
-
-long LogRing::tell()
-{
-    return mFile.tell();
-}
-
-int LogRing::read(void* buffer, unsigned int length)
-{
-    return mFile.read(buffer, length);
-}
-
 int LogRing::write(const void* text, unsigned int length)
 {
     const Blob& tail = trailer(markerIsUtf16());
-    return zvRingWrite(mFile, text, length, tail.getData(), tail.getLength());
-}
-
-bool LogRing::isOpen()
-{
-    return mFile.isOpen();
-}
-
-bool LogRing::flush()
-{
-    return mFile.flush();
-}
-
-int LogRing::control(int code, const void* buffer, unsigned int length)
-{
-    return mFile.control(code, buffer, length);
+    return zvRingWrite(*this, text, length, tail.getData(), tail.getLength());
 }
 
 bool LogRing::markerIsUtf16() const
 {
-    const SharedMemoryHeader* header = mFile.memFile().getHeader();
+    const SharedMemoryHeader* header = memFile().getHeader();
     if (!header)
         return false;
     unsigned char marker[2];
@@ -109,15 +64,19 @@ std::string zvRingTrailer(const char* timeStamp)
     return std::string("\";\r\n\r\n\r\nEOF(lastlogtime=\"") + (timeStamp ? timeStamp : "") + "\");\r\n";
 }
 
-int zvRingWrite(zvIO& io, const void* text, unsigned int textLength, const void* trailer,
-                unsigned int trailerLength)
+int zvRingWrite(zvIOMemFile& io, const void* text, unsigned int textLength,
+                const void* trailer, unsigned int trailerLength)
 {
-    int written = io.write(text, textLength);
+    // The mapped file's own write: io may be a LogRing, whose write comes here.
+    auto put = [&io](const void* data, unsigned int length) {
+        return io.zvIOMemFile::write(data, length);
+    };
+    int written = put(text, textLength);
     if (written == SHM_MEMORY_FULL) {
         // Full: the line starts the data again and overwrites the oldest text. It gets no
         // trailer; the next line, written behind it, brings one.
         io.seek(0, zvIO::SEEK_FROM_START);
-        written = io.write(text, textLength);
+        written = put(text, textLength);
         io.flush();
         return written;
     }
@@ -126,7 +85,7 @@ int zvRingWrite(zvIO& io, const void* text, unsigned int textLength, const void*
         // next line overwrites it. A trailer that does not fit behind the line is left
         // out: the failed write only zeroes the free rest, and moving back by its length
         // would step into the line just written.
-        if (io.write(trailer, trailerLength) == static_cast<int>(trailerLength))
+        if (put(trailer, trailerLength) == static_cast<int>(trailerLength))
             io.seek(-static_cast<long>(trailerLength), zvIO::SEEK_FROM_CURRENT);
     }
     io.flush();

@@ -9,27 +9,16 @@
 
 namespace zvcrypt {
 
-class LogRing : public zvIO {
+class LogRing : public zvIOMemFile {
 public:
     // ringSize: data bytes of the mapped file (MaxFileLen).
     explicit LogRing(unsigned long ringSize);
     ~LogRing() override;
 
-    bool create(const char* path, bool overwrite, int permission) override;
-    bool open(const char* path, int mode, int permission) override;
-    bool close() override;
-    long seek(long offset, int origin) override;
-    long tell() override;
-    int read(void* buffer, unsigned int length) override;
     // The text, then the trailer with the current time (zvRingWrite). The trailer has the
     // width of the text marker in the file's header: UTF-16LE after FF FE, else 8-bit.
     int write(const void* text, unsigned int length) override;
-    bool isOpen() override;
-    bool flush() override;
-    int control(int code, const void* buffer, unsigned int length) override;
 
-    // The mapped file underneath: the log names its back-end after this class.
-    const zvIOMemFile& file() const { return mFile; }
     // The trailer of the current second, 8-bit or UTF-16LE. Its time stamp costs a ctime(),
     // and a ring may get thousands of lines a second: it is built once a second.
     const Blob& trailer(bool utf16);
@@ -40,7 +29,6 @@ public:
 private:
     bool markerIsUtf16() const;
 
-    zvIOMemFile mFile;
     time_t mtTrailer;   // the second both trailer texts show
     Blob mTrailer;      // 8-bit
     Blob mTrailerWide;  // UTF-16LE
@@ -54,7 +42,7 @@ std::string zvRingTrailer(const char* timeStamp);
 // written behind it and the position moved back in front of the trailer, so the next
 // output overwrites it; a trailer that does not fit is left out. Returns the result of the
 // last write of the text (its length, or the failure code).
-int zvRingWrite(zvIO& io, const void* text, unsigned int textLength, const void* trailer,
-                unsigned int trailerLength);
+int zvRingWrite(zvIOMemFile& io, const void* text, unsigned int textLength,
+                const void* trailer, unsigned int trailerLength);
 
 }  // namespace zvcrypt
