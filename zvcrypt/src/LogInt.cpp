@@ -94,8 +94,9 @@ zvCLog::zvCLog()
       mbPrintOut(true), mbShowDate(false), mbShowFileAndLine(true), mbShortPath(false),
       mbShowPid(false), mbShowTid(false), mbThreadSave(true), mbWriteOut(true),
       miState(LOGSTATE_NOT_STARTED), mulFileWidth(20), mulKeptMask(0), mulLevelMask(0),
-      mulPrefixLen(0), miEncoding(ENCODING_8BIT), miIndent(0), miIOFileType(0), mulRingSize(RING_MIN),
-      mpLock(nullptr), mpProfiler(nullptr), mpHeapAnalyser(nullptr), m_pSzvIO(nullptr)
+      mulPrefixLen(0), miEncoding(ENCODING_8BIT), miIndent(0), miIOFileType(0),
+      mulRingSize(RING_MIN), mpLock(nullptr), mpProfiler(nullptr), mpHeapAnalyser(nullptr),
+      m_pSzvIO(nullptr)
 {
     mSourceFilter.format("%s", "all");
     mTag.format(nullptr);
