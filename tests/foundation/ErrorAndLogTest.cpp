@@ -1,9 +1,8 @@
-// System error texts, the library's exception, and the two log entry points while no
-// logger exists: line ends, cut-off, the force flag and the caller's last OS error.
+// System error texts and the two log entry points while no logger exists: line ends,
+// cut-off, the force flag and the caller's last OS error. (The library's exception holds a
+// logger guard, so its traces are checked in a log file: tests/io/SourceGuardTest.cpp.)
 #include <gtest/gtest.h>
-#include <zvcrypt/Blob.h>
 #include <zvcrypt/Log.h>
-#include <zvcrypt/zvCryptException.h>
 #include <zvcrypt/zvSysErr.h>
 #include "StderrCapture.h"
 #include <windows.h>
@@ -51,21 +50,6 @@ TEST(ErrorText, IsTheSystemsFirstLineOrEmptyForUnknownCodes)
     EXPECT_EQ(DWORD(ERROR_FILE_NOT_FOUND), GetLastError());
     EXPECT_EQ(notFound, last);
     EXPECT_EQ(systemSays(ERROR_ACCESS_DENIED), shared);
-}
-
-TEST(CryptException, TracesEveryObjectBothWaysAndKeepsTheLastError)
-{
-    Forced forced;
-    std::string text = stderrOf([] {
-        SetLastError(ERROR_ACCESS_DENIED);
-        {
-            zvCryptException e(Blob(L"boom"), 2);
-            EXPECT_STREQ("boom", e.what());
-            EXPECT_EQ(2u, e.getCode());
-        }
-        EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED), GetLastError());
-    });
-    EXPECT_EQ("*boom ***zvCryptException()*boom ***~zvCryptException()", text);
 }
 
 TEST(LogRaw, EndsEveryLineWithCarriageReturnLineFeedAndCutsAt4095)

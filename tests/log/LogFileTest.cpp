@@ -2,7 +2,7 @@
 // settings and environment, and the tests compare the bytes of its log file. The ring
 // log's output step is driven directly, at the moments the ring fills.
 #include <gtest/gtest.h>
-#include <zvcrypt/LogRing.h>
+#include "LogRing.h"
 #include <zvcrypt/zvIOMemFile.h>
 #include <windows.h>
 #include <cstring>

@@ -418,14 +418,7 @@ const char* Blob::getString() const
         return toNarrow(*this)->getString();
     if ((mulFormat & BLOB_CHAR) || mulFormat == 0 || mulLength != 4)
         return reinterpret_cast<const char*>(mpData);
-    // A 4-byte number: shown as signed decimal text.
-    Blob* temp = getTempBlob(512);
-    char text[64] = {};
-    std::snprintf(text, 31, "%ld", static_cast<long>(toULong()));
-    temp->set(reinterpret_cast<const unsigned char*>(text),
-              static_cast<unsigned long>(std::strlen(text)));
-    temp->setFormat(BLOB_CHAR);
-    return temp->getString();
+    return numberText()->getString();
 }
 
 const wchar_t* Blob::getWString() const
@@ -436,13 +429,19 @@ const wchar_t* Blob::getWString() const
         return toWide(*this)->getWString();
     if ((mulFormat & BLOB_WCHAR) || mulFormat == 0 || mulLength != 4)
         return reinterpret_cast<const wchar_t*>(mpData);
+    return numberText()->getWString();
+}
+
+// A 4-byte number shown as signed decimal text, in a scratch Blob.
+Blob* Blob::numberText() const
+{
     Blob* temp = getTempBlob(512);
     char text[64] = {};
     std::snprintf(text, 31, "%ld", static_cast<long>(toULong()));
     temp->set(reinterpret_cast<const unsigned char*>(text),
               static_cast<unsigned long>(std::strlen(text)));
     temp->setFormat(BLOB_CHAR);
-    return temp->getWString();
+    return temp;
 }
 
 const char* Blob::toHex() const
@@ -523,82 +522,67 @@ Blob* Blob::getTempBlob(unsigned long size)
 
 // ---- narrow / wide ------------------------------------------------------------------
 
-Blob& mbsToWcs(const Blob& src, Blob& dst)
+namespace {
+
+// One conversion between narrow and wide text with the runtime's converter (mbstowcs or
+// wcstombs): measured first, then converted. dst is labelled with the target format even
+// when empty, so appending it never converts again; a text the converter refuses gives an
+// empty result.
+template <typename From, typename To>
+Blob& convertText(const Blob& src, Blob& dst, unsigned long format,
+                  const From* (Blob::*textOf)() const, size_t (*convert)(To*, const From*, size_t))
 {
     if (&src == &dst) {
         Blob result;
-        mbsToWcs(src, result);
+        convertText(src, result, format, textOf, convert);
         dst = result;
         dst.setFormat(0);
-        dst.setFormat(BLOB_WCHAR);
+        dst.setFormat(format);
         return dst;
     }
     if (src.isNull()) {
         dst.release();
         return dst;
     }
-    const char* text = src.getString();
+    const From* text = (src.*textOf)();
     dst.clear();
-    // An empty result is still labelled wide, so appending it never converts again.
     dst.setFormat(0);
-    dst.setFormat(BLOB_WCHAR);
-    size_t n = std::mbstowcs(nullptr, text, 0);
+    dst.setFormat(format);
+    size_t n = convert(nullptr, text, 0);
     if (n == 0 || n == static_cast<size_t>(-1))
         return dst;
-    wchar_t* wide = new (std::nothrow) wchar_t[n + 1];
-    if (!wide)
+    To* converted = new (std::nothrow) To[n + 1];
+    if (!converted)
         return dst;
     // The measuring call may pass a text that the converting call then refuses.
-    size_t done = std::mbstowcs(wide, text, n + 1);
+    size_t done = convert(converted, text, n + 1);
     if (done == static_cast<size_t>(-1)) {
-        delete[] wide;
+        delete[] converted;
         return dst;
     }
     n = done < n ? done : n;
-    wide[n] = 0;
-    dst.set(reinterpret_cast<const unsigned char*>(wide), static_cast<unsigned long>(2 * n));
+    converted[n] = 0;
+    dst.set(reinterpret_cast<const unsigned char*>(converted),
+            static_cast<unsigned long>(sizeof(To) * n));
     dst.setFormat(0);
-    dst.setFormat(BLOB_WCHAR);
-    delete[] wide;
+    dst.setFormat(format);
+    delete[] converted;
     return dst;
+}
+
+size_t narrowToWide(wchar_t* out, const char* in, size_t n) { return std::mbstowcs(out, in, n); }
+size_t wideToNarrow(char* out, const wchar_t* in, size_t n) { return std::wcstombs(out, in, n); }
+
+}  // namespace
+
+Blob& mbsToWcs(const Blob& src, Blob& dst)
+{
+    return convertText(src, dst, BLOB_WCHAR, &Blob::getString, narrowToWide);
 }
 
 Blob& wcsToMbs(const Blob& src, Blob& dst)
 {
-    if (&src == &dst) {
-        Blob result;
-        wcsToMbs(src, result);
-        dst = result;
-        dst.setFormat(0);
-        dst.setFormat(BLOB_CHAR);
-        return dst;
-    }
-    if (src.isNull()) {
-        dst.release();
-        return dst;
-    }
-    const wchar_t* text = src.getWString();
-    dst.clear();
-    dst.setFormat(0);
-    dst.setFormat(BLOB_CHAR);
-    size_t n = std::wcstombs(nullptr, text, 0);
-    if (n == 0 || n == static_cast<size_t>(-1))
-        return dst;
-    char* narrow = new (std::nothrow) char[n + 1];
-    if (!narrow)
-        return dst;
-    size_t done = std::wcstombs(narrow, text, n + 1);
-    if (done == static_cast<size_t>(-1)) {
-        delete[] narrow;
-        return dst;
-    }
-    n = done < n ? done : n;
-    narrow[n] = 0;
-    dst.set(reinterpret_cast<const unsigned char*>(narrow), static_cast<unsigned long>(n));
-    dst.setFormat(0);
-    dst.setFormat(BLOB_CHAR);
-    delete[] narrow;
-    return dst;
+    return convertText(src, dst, BLOB_CHAR, &Blob::getWString, wideToNarrow);
 }
 
 Blob* toWide(const Blob& src)

@@ -1,15 +1,29 @@
 // The logger's companions: the memory-mapped ring back-end, the profiler and the heap
 // analyser.
 #include "LogHooks.h"
+#include "LogRing.h"
 #include <zvcrypt/LogProcAnalyse.h>
 #include <zvcrypt/profiler.h>
-#include <zvcrypt/zvIOMemFile.h>
+#include <cstdlib>
+#include <cxxabi.h>
+#include <typeinfo>
 
 namespace zvcrypt {
 
 zvIO* logCreateRingBackEnd(unsigned long ringSize)
 {
-    return new zvIOMemFile(ringSize);
+    return new LogRing(ringSize);
+}
+
+std::string logBackEndName(const zvIO& io)
+{
+    const char* mangled =
+        dynamic_cast<const LogRing*>(&io) ? typeid(zvIOMemFile).name() : typeid(io).name();
+    int status = 0;
+    char* plain = abi::__cxa_demangle(mangled, nullptr, nullptr, &status);
+    std::string name = std::string("class ") + (plain && status == 0 ? plain : mangled);
+    free(plain);
+    return name;
 }
 
 CProfiler* logCreateProfiler()

@@ -3,6 +3,7 @@
 // each returns null (or 0) while its companion is not built in, and the logger then goes
 // on without it (a plain file instead of the ring, no profiler, no heap field).
 #pragma once
+#include <string>
 
 namespace zvcrypt {
 
@@ -12,6 +13,9 @@ class LogProcAnalyse;
 
 // IOFileType 2: a memory-mapped ring file of ringSize bytes, or null.
 zvIO* logCreateRingBackEnd(unsigned long ringSize);
+// The back-end's class as the log file's preamble names it ("class zvcrypt::zvFile"). The
+// ring shows as the mapped file it is.
+std::string logBackEndName(const zvIO& io);
 
 // LogProfile 1: a new profiler, already started with an empty name and stopped.
 CProfiler* logCreateProfiler();

@@ -1,12 +1,12 @@
 #include "LogInt.h"
 #include "LogHooks.h"
-#include <zvcrypt/LogRing.h>
-#include <zvcrypt/ModuleName.h>
+#include "ModuleName.h"
 #include "LogLine.h"
 #include <zvcrypt/Blob.h>
 #include <zvcrypt/Config.h>
 #include <zvcrypt/Log.h>
 #include <zvcrypt/ResMan.h>
+#include <zvcrypt/SyncObjectLocker.h>
 #include <zvcrypt/SystemErr.h>
 #include <zvcrypt/zvCritSec.h>
 #include <zvcrypt/zvFile.h>
@@ -16,15 +16,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <cxxabi.h>
 #include <sys/stat.h>
-#include <typeinfo>
 
 namespace zvcrypt {
 
 namespace {
 
-const int LOG_FILE_PERMISSION = 438;  // octal 0666: read and write
+const int LOG_FILE_PERMISSION = 0666;  // read and write
 const char* const CRLF = "\r\n";
 const unsigned long RING_MIN = 0x80000;
 const unsigned long RING_MAX = 0xA00000;
@@ -66,17 +64,6 @@ std::string buildStamp()
     return std::string("modInfo(\"Module zvcrypt [Compile Time ") + __DATE__ + " " + __TIME__;
 }
 
-// The back-end's class as the file shows it ("class zvcrypt::zvFile").
-std::string typeName(const zvIO* io)
-{
-    const char* mangled = typeid(*io).name();
-    int status = 0;
-    char* plain = abi::__cxa_demangle(mangled, nullptr, nullptr, &status);
-    std::string name = std::string("class ") + (plain && status == 0 ? plain : mangled);
-    free(plain);
-    return name;
-}
-
 bool isRegularFile(const char* path)
 {
     struct _stat st;
@@ -99,16 +86,6 @@ std::string executableName()
 
 } // namespace
 
-std::string logTimeStamp()
-{
-    time_t now = time(nullptr);
-    const char* text = ctime(&now);
-    if (!text) return std::string();
-    std::string stamp(text);
-    if (!stamp.empty() && stamp[stamp.size() - 1] == '\n') stamp.erase(stamp.size() - 1);
-    return stamp;
-}
-
 // ---------------------------------------------------------------------------------------
 // Creation and destruction
 
@@ -117,9 +94,9 @@ zvCLog::zvCLog()
       mbPrintOut(true), mbShowDate(false), mbShowFileAndLine(true), mbShortPath(false),
       mbShowPid(false), mbShowTid(false), mbThreadSave(true), mbWriteOut(true),
       miState(LOGSTATE_NOT_STARTED), mulFileWidth(20), mulKeptMask(0), mulLevelMask(0),
-      mulPrefixLen(0), miEncoding(0), miIndent(0), miIOFileType(0), mulRingSize(RING_MIN),
-      mpLock(nullptr), mpProfiler(nullptr), mpHeapAnalyser(nullptr), m_pSzvIO(nullptr),
-      mbRingBackEnd(false)
+      mulPrefixLen(0), miEncoding(ENCODING_8BIT), miIndent(0), miIOFileType(0),
+      mulRingSize(RING_MIN), mpLock(nullptr), mpProfiler(nullptr), mpHeapAnalyser(nullptr),
+      m_pSzvIO(nullptr)
 {
     mSourceFilter.format("%s", "all");
     mTag.format(nullptr);
@@ -142,11 +119,11 @@ zvCLog::~zvCLog()
     closeLog();
     miState = LOGSTATE_CLOSED;
 
-    bool locked = mbThreadSave;
-    if (locked) mpLock->lock();
-    delete m_pSzvIO;
-    m_pSzvIO = nullptr;
-    if (locked) mpLock->unlock();
+    {
+        SyncObjectLocker<zvCritSec> locker(threadLock());
+        delete m_pSzvIO;
+        m_pSzvIO = nullptr;
+    }
 
     if (mpProfiler) {
         logProfilerLap(mpProfiler);
@@ -167,9 +144,9 @@ zvCLog::~zvCLog()
 
 void zvCLog::configure(const Config& store)
 {
-    // Hold the lock for the whole store, so that no line sees half of it.
-    bool locked = mbThreadSave;
-    if (locked) mpLock->lock();
+    // Hold the lock for the whole store, so that no line sees half of it. The locker keeps
+    // what it took, so a store that switches ThreadSave still releases it.
+    SyncObjectLocker<zvCritSec> locker(threadLock());
 
     unsigned long value = 0;
     Blob text;
@@ -181,11 +158,11 @@ void zvCLog::configure(const Config& store)
     if (store.getValue("LogMask", value)) mulKeptMask = value;
     flag("LogClear", mbClear);
     if (store.getValue("IOFileType", value)) {
-        if (value == 2) {
-            miIOFileType = 2;
+        if (value == IOFILE_RING) {
+            miIOFileType = IOFILE_RING;
             mbClear = false;  // a ring file is never cleared
         } else {
-            miIOFileType = 1;
+            miIOFileType = IOFILE_PLAIN;
         }
         if (store.getValue("MaxFileLen", value))
             mulRingSize = value < RING_MIN ? RING_MIN : (value > RING_MAX ? RING_MAX : value);
@@ -218,8 +195,6 @@ void zvCLog::configure(const Config& store)
     if (store.getValue("LogDirName", text)) setDirName(textOf(text).c_str());
     if (store.getValue("LogRedirectSTDERR", value) && value == 1) redirectStdErr();
     if (store.getValue("LogRedirectSTDOUT", value) && value == 1) redirectStdOut();
-
-    if (locked) mpLock->unlock();
 }
 
 void zvCLog::setTag(const char* tag)
@@ -232,24 +207,20 @@ void zvCLog::addSubProc(const char* name)
     SubProc entry;
     entry.mName = Blob(name ? name : "subProc");
     entry.mulThreadId = GetCurrentThreadId();
-    bool locked = mbThreadSave;
-    if (locked) mpLock->lock();
+    SyncObjectLocker<zvCritSec> locker(threadLock());
     mSubProcs.push_back(entry);
-    if (locked) mpLock->unlock();
 }
 
 void zvCLog::removeSubProc(const char* name)
 {
     if (!name) return;
-    bool locked = mbThreadSave;
-    if (locked) mpLock->lock();
+    SyncObjectLocker<zvCritSec> locker(threadLock());
     for (auto it = mSubProcs.begin(); it != mSubProcs.end();) {
         if (_stricmp(it->mName.getString(), name) == 0)
             it = mSubProcs.erase(it);
         else
             ++it;
     }
-    if (locked) mpLock->unlock();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -259,17 +230,13 @@ void zvCLog::write(const char* sourceFile, int line, unsigned long mask, const c
                    DWORD osError)
 {
     if (mpProfiler) {
-        bool locked = mbThreadSave;
-        if (locked) mpLock->lock();
+        SyncObjectLocker<zvCritSec> locker(threadLock());
         logProfilerResume(mpProfiler);
-        if (locked) mpLock->unlock();
     }
     if (text && passesMask(mask)) writeLine(sourceFile, line, mask, text, osError);
     if (mpProfiler) {
-        bool locked = mbThreadSave;
-        if (locked) mpLock->lock();
+        SyncObjectLocker<zvCritSec> locker(threadLock());
         logProfilerStop(mpProfiler);
-        if (locked) mpLock->unlock();
     }
 }
 
@@ -279,10 +246,8 @@ void zvCLog::writeLine(const char* sourceFile, int line, unsigned long mask, con
     bool nested = tlOutputDepth > 0;
     if (miState != LOGSTATE_STARTED && !nested) {
         // One thread starts the log; the others wait and find it started.
-        bool locked = mbThreadSave;
-        if (locked) mpLock->lock();
+        SyncObjectLocker<zvCritSec> locker(threadLock());
         if (miState != LOGSTATE_STARTED) startLog();
-        if (locked) mpLock->unlock();
     }
 
     char buffer[LOG_LINE_MAX + 1];
@@ -323,8 +288,7 @@ void zvCLog::writeLine(const char* sourceFile, int line, unsigned long mask, con
     if (!(mask & LOGMASK_NOLINEEND)) out.normaliseLineEnd();
 
     if (mask & LOGMASK_ERROR) {
-        bool locked = mbThreadSave;
-        if (locked) mpLock->lock();
+        SyncObjectLocker<zvCritSec> locker(threadLock());
         if (!mSubProcs.empty()) {
             out.addf("\t\t******* Stacktrace:%s", CRLF);
             for (const SubProc& entry : mSubProcs)
@@ -336,7 +300,6 @@ void zvCLog::writeLine(const char* sourceFile, int line, unsigned long mask, con
         out.addf("\t\t******* [OS Error=(%ld=%lx)", static_cast<long>(osError),
                  static_cast<unsigned long>(osError));
         out.addf("=%s]%s", zvErrorText(osError), CRLF);
-        if (locked) mpLock->unlock();
     }
 
     if (nested) {
@@ -422,13 +385,8 @@ int zvCLog::redirectStdOut()
 
 zvIO* zvCLog::createBackEnd()
 {
-    mbRingBackEnd = false;
-    if (miIOFileType == 2) {
-        zvIO* ring = logCreateRingBackEnd(mulRingSize);
-        if (ring) {
-            mbRingBackEnd = true;
-            return ring;
-        }
+    if (miIOFileType == IOFILE_RING) {
+        if (zvIO* ring = logCreateRingBackEnd(mulRingSize)) return ring;
     }
     return new zvFile();
 }
@@ -436,28 +394,28 @@ zvIO* zvCLog::createBackEnd()
 int zvCLog::checkEncoding(int flags)
 {
     long position = m_pSzvIO->tell();
-    m_pSzvIO->seek(0, 0);
+    m_pSzvIO->seek(0, zvIO::SEEK_FROM_START);
     unsigned char pair[2] = {0, 0};
     int n = m_pSzvIO->read(pair, 2);
-    m_pSzvIO->seek(0, 0);
-    if (flags & (2 | 4)) {
+    m_pSzvIO->seek(0, zvIO::SEEK_FROM_START);
+    if (flags & (ENCODING_REWRITE_MARK | ENCODING_NEW_MARK)) {
         unsigned char mark[2] = {pair[0], pair[1]};
-        if (miEncoding == 1) {
+        if (miEncoding == ENCODING_UTF16LE) {
             mark[0] = 0xFF;
             mark[1] = 0xFE;
         }
-        m_pSzvIO->control(0, mark, 2);
-    } else if (n == 2 && (flags & 1)) {
+        m_pSzvIO->control(zvIO::CONTROL_MARKER, mark, 2);
+    } else if (n == 2 && (flags & ENCODING_DETECT)) {
         if (pair[0] == 0xFF && pair[1] == 0xFE) {
-            miEncoding = 1;
+            miEncoding = ENCODING_UTF16LE;
         } else if (pair[0] == 0 && pair[1] == 0) {
-            miEncoding = 0;
+            miEncoding = ENCODING_8BIT;
         } else {
-            m_pSzvIO->seek(position, 0);
-            checkEncoding(2);
+            m_pSzvIO->seek(position, zvIO::SEEK_FROM_START);
+            checkEncoding(ENCODING_REWRITE_MARK);
         }
     }
-    m_pSzvIO->seek(position, 0);
+    m_pSzvIO->seek(position, zvIO::SEEK_FROM_START);
     return miEncoding;
 }
 
@@ -471,14 +429,14 @@ void zvCLog::startLog()
     std::string text;
     if (!isRegularFile(path)) {
         text = "createlog();\r\n";
-        text += "ioFileType(\"" + typeName(m_pSzvIO) + "\");\r\n";
+        text += "ioFileType(\"" + logBackEndName(*m_pSzvIO) + "\");\r\n";
         text += "modInfo(\"-\");\r\n";
         text += "modInfo(\"\");\r\n";
         text += buildStamp() + "]\");\r\n";
-        if (m_pSzvIO->create(path, true, LOG_FILE_PERMISSION)) checkEncoding(4);
-    } else if (m_pSzvIO->isOpen() || m_pSzvIO->open(path, 2, LOG_FILE_PERMISSION)) {
+        if (m_pSzvIO->create(path, true, LOG_FILE_PERMISSION)) checkEncoding(ENCODING_NEW_MARK);
+    } else if (m_pSzvIO->isOpen() || m_pSzvIO->open(path, zvIO::OPEN_UPDATE, LOG_FILE_PERMISSION)) {
         m_pSzvIO->seekEnd(0);
-        checkEncoding(1);
+        checkEncoding(ENCODING_DETECT);
         text = "continuelog();\r\n";
         text += "modInfo(\"-\");\r\n";
         text += buildStamp() + "\");\r\n";
@@ -490,7 +448,7 @@ void zvCLog::startLog()
             m_pSzvIO->close();
     }
 
-    text += "log( starttime=\"" + logTimeStamp() + "\") {\r\n";
+    text += "log( starttime=\"" + logTimeStamp(time(nullptr)) + "\") {\r\n";
     text += "output=\"\r\n";
     output(text.c_str(), text.size());
     miState = LOGSTATE_STARTED;
@@ -511,7 +469,7 @@ void zvCLog::closeLog()
     text += "modInfo(\"-\");\r\n";
     text += "modInfo(\"\");\r\n";
     text += buildStamp() + "\");\r\n";
-    text += "end(endtime=\"" + logTimeStamp() + "\");\r\n";
+    text += "end(endtime=\"" + logTimeStamp(time(nullptr)) + "\");\r\n";
     text += "};\r\n";
     output(text.c_str(), text.size());
 }
@@ -522,75 +480,56 @@ void zvCLog::output(const char* text, size_t length)
     if (!mbWriteOut) return;
 
     OutputGuard guard;
-    bool locked = mbThreadSave;
-    if (locked) mpLock->lock();
+    SyncObjectLocker<zvCritSec> locker(threadLock());
 
     const char* path = mFullPath.getString();
-    if (!m_pSzvIO || (!m_pSzvIO->isOpen() && !m_pSzvIO->open(path, 2, LOG_FILE_PERMISSION))) {
+    if (!m_pSzvIO ||
+        (!m_pSzvIO->isOpen() && !m_pSzvIO->open(path, zvIO::OPEN_UPDATE, LOG_FILE_PERMISSION))) {
         char message[LOG_LINE_MAX + 1];
         _snprintf(message, sizeof message, "m_pSzvIO=0x%p==0||m_pSzvIO->open(%s)%s",
                   static_cast<void*>(m_pSzvIO), path, CRLF);
         message[sizeof message - 1] = '\0';
         OutputDebugStringA(message);
         miState = LOGSTATE_NOT_STARTED;
-        if (locked) mpLock->unlock();
         return;
     }
 
     m_pSzvIO->seekEnd(0);
-    if (miEncoding == 1) checkEncoding(1);
+    if (miEncoding == ENCODING_UTF16LE) checkEncoding(ENCODING_DETECT);
 
     // The file's character width: 8-bit text as it is, UTF-16LE converted.
     Blob wide;
     const void* data = text;
     unsigned long size = static_cast<unsigned long>(length);
-    if (miEncoding == 1) {
+    if (miEncoding == ENCODING_UTF16LE) {
         Blob narrow(text);
         mbsToWcs(narrow, wide);
         data = wide.getData();
         size = wide.getLength();
     }
 
-    if (mbRingBackEnd) {
-        // The mapped ring: an output that no longer fits starts again at the beginning of
-        // the data; every other output is followed by the trailer (LogRing).
-        std::string trailer = zvRingTrailer(logTimeStamp().c_str());
-        Blob trailerWide;
-        const void* tdata = trailer.c_str();
-        unsigned long tsize = static_cast<unsigned long>(trailer.size());
-        if (miEncoding == 1) {
-            mbsToWcs(Blob(trailer.c_str()), trailerWide);
-            tdata = trailerWide.getData();
-            tsize = trailerWide.getLength();
-        }
-        zvRingWrite(*m_pSzvIO, data, size, tdata, tsize);
-    } else {
-        m_pSzvIO->write(data, size);
-    }
+    m_pSzvIO->write(data, size);
 
     if (mbStaysOpen)
         m_pSzvIO->flush();
     else
         m_pSzvIO->close();
-
-    if (locked) mpLock->unlock();
 }
 
 void zvCLog::clear()
 {
     if (!mbClear) return;
-    bool locked = mbThreadSave;
-    if (locked) mpLock->lock();
+    SyncObjectLocker<zvCritSec> locker(threadLock());
     if (mulLevelMask != 0) {
         const char* path = mFullPath.getString();
         if (m_pSzvIO) {
-            if (m_pSzvIO->close() && m_pSzvIO->open(path, 1, LOG_FILE_PERMISSION)) m_pSzvIO->close();
+            if (m_pSzvIO->close() && m_pSzvIO->open(path, zvIO::OPEN_WRITE, LOG_FILE_PERMISSION))
+                m_pSzvIO->close();
         } else {
             DeleteFileA(path);
         }
     }
     miState = LOGSTATE_NOT_STARTED;
-    if (locked) mpLock->unlock();
 }
 
 } // namespace zvcrypt

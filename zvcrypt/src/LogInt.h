@@ -22,9 +22,28 @@ enum {
     LOGSTATE_CLOSED = 16
 };
 
+// IOFileType: the back-end of the log file (any value but 2 counts as the plain file).
+enum {
+    IOFILE_PLAIN = 1,
+    IOFILE_RING = 2  // memory-mapped ring file of MaxFileLen bytes
+};
+
+// Character width of the log file, told by its first two bytes (00 00 or FF FE).
+enum {
+    ENCODING_8BIT = 0,
+    ENCODING_UTF16LE = 1
+};
+
+// Flags of checkEncoding.
+enum {
+    ENCODING_DETECT = 1,        // read the mark and take the width it names
+    ENCODING_REWRITE_MARK = 2,  // write the mark of the current width over an unknown one
+    ENCODING_NEW_MARK = 4       // write the mark of the current width into a new file
+};
+
 // What the log entry points need of the logger. They reach it only through this interface,
-// so a program that logs but holds no zvCLogInit does not link the logger (and its
-// back-ends, whose sources hold guards of their own) and never gets one.
+// so only a program that holds a zvCLogInit links the logger. Every library source that
+// logs holds one, so a program that uses any of them gets the logger.
 class zvLogTarget {
 public:
     virtual ~zvLogTarget() {}
@@ -85,6 +104,8 @@ private:
 
     void writeLine(const char* sourceFile, int line, unsigned long mask, const char* text,
                    DWORD osError);
+    // The lock when ThreadSave is on, else null: a SyncObjectLocker on null locks nothing.
+    zvCritSec* threadLock() const { return mbThreadSave ? mpLock : nullptr; }
     void closeBackEnd();
     zvIO* createBackEnd();
     std::string appendedName(char separator) const;
@@ -124,10 +145,6 @@ private:
     LogProcAnalyse* mpHeapAnalyser;
     std::list<SubProc> mSubProcs;
     zvIO* m_pSzvIO;
-    bool mbRingBackEnd;  // the back-end is the memory-mapped ring (it gets the trailer)
 };
-
-// The local time as ctime shows it, without the final line feed.
-std::string logTimeStamp();
 
 } // namespace zvcrypt

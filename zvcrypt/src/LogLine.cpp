@@ -111,4 +111,13 @@ void logSourceField(LogLine& line, const char* sourceFile, const char* base, siz
     line.addf("(%4d): ", lineNo);
 }
 
+std::string logTimeStamp(time_t when)
+{
+    const char* text = ctime(&when);
+    if (!text) return std::string();
+    std::string stamp(text);
+    if (!stamp.empty() && stamp[stamp.size() - 1] == '\n') stamp.erase(stamp.size() - 1);
+    return stamp;
+}
+
 } // namespace zvcrypt

@@ -3,6 +3,8 @@
 #pragma once
 #include <cstddef>
 #include <cstdarg>
+#include <ctime>
+#include <string>
 
 namespace zvcrypt {
 
@@ -44,5 +46,9 @@ bool logFilterPasses(const char* filter, const char* base, size_t baseLen);
 // when the base name does not fit and the short form is off.
 void logSourceField(LogLine& line, const char* sourceFile, const char* base, size_t baseLen,
                     int lineNo, bool shortPath, unsigned long& width);
+
+// The local time as ctime shows it, without the final line feed (empty when ctime fails):
+// the time stamps of the log frame and of the ring trailer.
+std::string logTimeStamp(time_t when);
 
 } // namespace zvcrypt

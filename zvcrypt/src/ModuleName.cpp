@@ -1,5 +1,5 @@
 // Module file names.
-#include <zvcrypt/ModuleName.h>
+#include "ModuleName.h"
 #include <windows.h>
 
 namespace zvcrypt {

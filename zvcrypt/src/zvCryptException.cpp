@@ -1,6 +1,10 @@
 #include <zvcrypt/zvCryptException.h>
 #include <zvcrypt/Log.h>
 
+// This file logs: its guard keeps the logger alive for it, also in a program that holds
+// no guard of its own.
+static zvCLogInit s_logInit;
+
 namespace zvcrypt {
 
 namespace {

@@ -8,6 +8,10 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+// This file logs: its guard keeps the logger alive for it, also in a program that holds
+// no guard of its own.
+static zvCLogInit s_logInit;
+
 namespace zvcrypt {
 
 namespace {
@@ -166,7 +170,7 @@ bool zvFile::flush()
 
 int zvFile::control(int code, const void* buffer, unsigned int length)
 {
-    if (code == 0)
+    if (code == CONTROL_MARKER)
         write(buffer, length);
     return 0;
 }

@@ -82,6 +82,8 @@ public:
     static constexpr unsigned long TEMP_BLOB_COUNT = 200;
 
 protected:
+    Blob* numberText() const;
+
     unsigned long mulFormat;
     unsigned long mulSize;
     unsigned char* mpData;

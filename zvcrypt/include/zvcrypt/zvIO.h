@@ -16,6 +16,12 @@ public:
         OPEN_APPEND = 3,   // append to a regular file, else as OPEN_WRITE
         OPEN_NEW = 4       // create a new file only
     };
+    // Codes of control.
+    enum {
+        // The log's 2-byte text marker: a plain file writes it at the current position, a
+        // memory file keeps it in its header.
+        CONTROL_MARKER = 0
+    };
 
     virtual bool create(const char* path, bool overwrite, int permission) = 0;
     virtual bool open(const char* path, int mode, int permission) = 0;
