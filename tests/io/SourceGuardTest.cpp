@@ -6,6 +6,7 @@
 #include <string>
 #include "ChildProcess.h"
 #include "RegistryKey.h"
+#include "FileBytes.h"
 #include "TempDir.h"
 
 namespace {
@@ -38,9 +39,9 @@ TEST(LoggingSource, AProgramUsingOnlyTheFileAndTheExceptionWritesTheirLinesToIts
 
     ChildResult child = runSibling("file_user.exe", "\"" + dir.dir() + "\"");
     ASSERT_EQ(0u, child.exitCode) << child.err;
-    EXPECT_EQ("abc", TempDir::read(dir.path("data.txt")));
+    EXPECT_EQ("abc", ReadBytes(dir.path("data.txt")));
 
-    const std::string data = TempDir::read(log);
+    const std::string data = ReadBytes(log);
     const char preamble[] = "\0\0createlog();\r\nioFileType(\"class zvcrypt::zvFile\");\r\n";
     EXPECT_EQ(0u, data.find(std::string(preamble, sizeof preamble - 1))) << data.substr(0, 80);
     EXPECT_EQ(1u, count(data, "zvFile.cpp("));

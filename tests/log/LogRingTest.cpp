@@ -5,6 +5,7 @@
 #include "LogLine.h"
 #include "LogRing.h"
 #include "StderrCapture.h"
+#include "FileBytes.h"
 #include "TempDir.h"
 #include <windows.h>
 #include <cstring>
@@ -52,7 +53,7 @@ protected:
     std::string file()
     {
         io->close();
-        return TempDir::read(path);
+        return ReadBytes(path);
     }
 
     TempDir dir{"logring"};
