@@ -16,7 +16,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <cxxabi.h>
 #include <sys/stat.h>
 #include <typeinfo>
 
@@ -66,15 +65,31 @@ std::string buildStamp()
     return std::string("modInfo(\"Module zvcrypt [Compile Time ") + __DATE__ + " " + __TIME__;
 }
 
+// "N7zvcrypt6zvFileE" -> "zvcrypt::zvFile": the plain class names of our back-ends. Any
+// other form stays as the compiler wrote it (the runtime's full demangler is 46 KB).
+std::string plainClassName(const char* mangled)
+{
+    const char* p = mangled;
+    bool nested = *p == 'N';
+    if (nested) ++p;
+    std::string name;
+    while (*p >= '0' && *p <= '9') {
+        char* rest = nullptr;
+        unsigned long length = strtoul(p, &rest, 10);
+        if (length == 0 || strlen(rest) < length) return mangled;
+        if (!name.empty()) name += "::";
+        name.append(rest, length);
+        p = rest + length;
+        if (!nested) break;
+    }
+    if (name.empty() || strcmp(p, nested ? "E" : "") != 0) return mangled;
+    return name;
+}
+
 // The back-end's class as the file shows it ("class zvcrypt::zvFile").
 std::string typeName(const zvIO* io)
 {
-    const char* mangled = typeid(*io).name();
-    int status = 0;
-    char* plain = abi::__cxa_demangle(mangled, nullptr, nullptr, &status);
-    std::string name = std::string("class ") + (plain && status == 0 ? plain : mangled);
-    free(plain);
-    return name;
+    return "class " + plainClassName(typeid(*io).name());
 }
 
 bool isRegularFile(const char* path)
