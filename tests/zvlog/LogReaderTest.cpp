@@ -194,6 +194,12 @@ TEST(LogFollowing, PlainLogGivesOnlyWholeLinesAndStartsAgainWhenEmptied)
     EXPECT_EQ("", follower.next(mark + "createlog();\r\nA\r\nhalf\r\n"));
     EXPECT_EQ("", follower.next("not there for a moment"));
     EXPECT_EQ("continuelog();\r\n", follower.next("continuelog();\r\n"));
+    // Deleted and made again between two looks, longer than before: a new start time.
+    std::string first = mark + "createlog();\r\nlog( starttime=\"" + TIME + "\") {\r\nA\r\n";
+    std::string again = mark + "createlog();\r\nlog( starttime=\"Sun Dec  6 01:02:04 2026\") {\r\nA\r\nB\r\n";
+    LogFollower renewed;
+    EXPECT_EQ(first.substr(2), renewed.next(first));
+    EXPECT_EQ(again.substr(2), renewed.next(again));
 }
 
 TEST(LogFollowing, WideLogIsGivenAsUtf8)

@@ -3,6 +3,13 @@
 
 namespace zvcrypt {
 
+namespace {
+
+// Enough to hold the opening block with its start time.
+const size_t HEAD_LENGTH = 256;
+
+}  // namespace
+
 std::string LogFollower::next(const std::string& bytes)
 {
     LogLayout layout = analyseLog(bytes);
@@ -11,8 +18,10 @@ std::string LogFollower::next(const std::string& bytes)
     std::string text;
     bool restart = layout.nKind != mnKind || layout.bWide != mbWide;
     if (layout.nKind == LOGFILE_PLAIN) {
-        if (restart || layout.ulNewEnd < mulPos)
+        size_t common = mHead.size() < bytes.size() ? mHead.size() : bytes.size();
+        if (restart || layout.ulNewEnd < mulPos || bytes.compare(0, common, mHead, 0, common) != 0)
             mulPos = layout.ulNewStart;
+        mHead = bytes.substr(0, HEAD_LENGTH);
     } else if (restart) {
         text = ringOldLines(bytes, layout);
         mulPos = layout.ulNewStart;
