@@ -1,5 +1,5 @@
 # Vacater: build, test and demo on Linux, for Windows, under Wine.
-.PHONY: all deps build test demo bench clean
+.PHONY: all deps build test demo bench size package clean
 
 all: build
 
@@ -18,5 +18,11 @@ demo: build
 bench: build
 	@scripts/run-bench.sh
 
+size: deps
+	@scripts/size.sh
+
+package: deps
+	@scripts/package.sh
+
 clean:
-	rm -rf build
+	rm -rf build dist

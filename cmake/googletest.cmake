@@ -6,6 +6,9 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(${ZV_GTEST_SRC} ${CMAKE_BINARY_DIR}/_googletest EXCLUDE_FROM_ALL)
 target_compile_options(gtest PRIVATE -w)
 target_compile_options(gtest_main PRIVATE -w)
+# The win32 thread model has no std::mutex: GoogleTest gets its Notification from us.
+target_compile_definitions(gtest PUBLIC GTEST_HAS_NOTIFICATION_=1)
+target_compile_options(gtest PUBLIC -include ${CMAKE_CURRENT_LIST_DIR}/gtest-notification.h)
 
 # zv_add_gtest(NAME src... [LIBS lib...]): one test program, run by ctest under Wine. Every
 # test program has the shared fixtures of tests/support (zvtest_support).

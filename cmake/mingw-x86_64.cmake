@@ -1,4 +1,4 @@
-# Cross toolchain: 64-bit Windows with MinGW-w64 (posix thread model), run under Wine.
+# Cross toolchain: 64-bit Windows with MinGW-w64 (win32 thread model), run under Wine.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(ZV_TRIPLE x86_64-w64-mingw32)

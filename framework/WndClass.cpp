@@ -1,19 +1,15 @@
 #include "WndClass.h"
 #include "CWnd.h"
 #include <cstdio>
-#include <mutex>
 #include <set>
 #include <string>
 
-LPCSTR RegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH background, HICON icon)
-{
-    static std::mutex lock;
-    static std::set<std::string> names;  // nodes never move: c_str() stays valid
+namespace {
 
-    char name[96];
-    snprintf(name, sizeof name, "ZvWnd:%x:%p:%p:%p", classStyle, static_cast<void*>(cursor),
-             static_cast<void*>(background), static_cast<void*>(icon));
-    std::lock_guard<std::mutex> guard(lock);
+// Registers the class once per name; the caller holds the lock.
+LPCSTR registerOnce(std::set<std::string>& names, const char* name, UINT classStyle, HCURSOR cursor,
+                    HBRUSH background, HICON icon)
+{
     auto it = names.find(name);
     if (it != names.end()) return it->c_str();
 
@@ -27,4 +23,21 @@ LPCSTR RegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH background, HICO
     wc.lpszClassName = name;
     if (!RegisterClassA(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
     return names.insert(name).first->c_str();
+}
+
+}  // namespace
+
+LPCSTR RegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH background, HICON icon)
+{
+    // A slim lock needs no set-up at run time and pulls in no thread library.
+    static SRWLOCK lock = SRWLOCK_INIT;
+    static std::set<std::string> names;  // nodes never move: c_str() stays valid
+
+    char name[96];
+    snprintf(name, sizeof name, "ZvWnd:%x:%p:%p:%p", classStyle, static_cast<void*>(cursor),
+             static_cast<void*>(background), static_cast<void*>(icon));
+    AcquireSRWLockExclusive(&lock);
+    LPCSTR registered = registerOnce(names, name, classStyle, cursor, background, icon);
+    ReleaseSRWLockExclusive(&lock);
+    return registered;
 }

@@ -14,6 +14,9 @@ fi
 export ZV_BUILD=$top/build/x64
 . scripts/wine-env.sh
 bin=$ZV_BUILD/bin
+# ZV_DEMO_PACKAGE=<unzipped release folder>: the program and its library come from there.
+pkg=${ZV_DEMO_PACKAGE:-$bin}
+[ -f "$pkg/Vacater.exe" ] && [ -f "$pkg/ZevDevDll.dll" ] || { echo "missing the program in $pkg"; exit 1; }
 for f in Vacater.exe ZevDevDll.dll zevdev.exe vlaunch.exe; do
   [ -f "$bin/$f" ] || { echo "missing $bin/$f: run make build first"; exit 1; }
 done
@@ -50,7 +53,7 @@ removal() {
   mkdir -p "$token/Vaultik" "$run/logs" "$run/VaultikCache/data"
 
   # The package on the token: program, device library, settings and the two splash pictures.
-  cp "$bin/Vacater.exe" "$bin/ZevDevDll.dll" "$token/Vaultik/"
+  cp "$pkg/Vacater.exe" "$pkg/ZevDevDll.dll" "$token/Vaultik/"
   scripts/make-package-content.sh "$token/Vaultik" >/dev/null
   rm -f "$token/Vaultik/"*.jpg "$token/Vaultik/"*.gif
   echo "cache of the package" > "$run/VaultikCache/data/cache.txt"

@@ -5,7 +5,7 @@
 #include <zvcrypt/LogProcAnalyse.h>
 #include <zvcrypt/profiler.h>
 #include <cstdlib>
-#include <cxxabi.h>
+#include <cstring>
 #include <typeinfo>
 
 namespace zvcrypt {
@@ -15,15 +15,36 @@ zvIO* logCreateRingBackEnd(unsigned long ringSize)
     return new LogRing(ringSize);
 }
 
+namespace {
+
+// "N7zvcrypt6zvFileE" -> "zvcrypt::zvFile": the plain class names of our back-ends. Any
+// other form stays as the compiler wrote it (the runtime's full demangler is 46 KB).
+std::string plainClassName(const char* mangled)
+{
+    const char* p = mangled;
+    bool nested = *p == 'N';
+    if (nested) ++p;
+    std::string name;
+    while (*p >= '0' && *p <= '9') {
+        char* rest = nullptr;
+        unsigned long length = strtoul(p, &rest, 10);
+        if (length == 0 || strlen(rest) < length) return mangled;
+        if (!name.empty()) name += "::";
+        name.append(rest, length);
+        p = rest + length;
+        if (!nested) break;
+    }
+    if (name.empty() || strcmp(p, nested ? "E" : "") != 0) return mangled;
+    return name;
+}
+
+} // namespace
+
 std::string logBackEndName(const zvIO& io)
 {
     const char* mangled =
         dynamic_cast<const LogRing*>(&io) ? typeid(zvIOMemFile).name() : typeid(io).name();
-    int status = 0;
-    char* plain = abi::__cxa_demangle(mangled, nullptr, nullptr, &status);
-    std::string name = std::string("class ") + (plain && status == 0 ? plain : mangled);
-    free(plain);
-    return name;
+    return "class " + plainClassName(mangled);
 }
 
 CProfiler* logCreateProfiler()

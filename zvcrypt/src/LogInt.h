@@ -78,7 +78,7 @@ public:
                DWORD osError) override;
     void configure(const Config& store) override;
     void setTag(const char* tag) override;
-    void indent(int delta) override { miIndent += delta; }
+    void indent(int delta) override { miIndent = miIndent + delta; }
     void addSubProc(const char* name) override;
     void removeSubProc(const char* name) override;
     void clear() override;

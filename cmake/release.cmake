@@ -1,0 +1,29 @@
+# Size and release settings for both Windows targets.
+# The test build (RelWithDebInfo) compiles exactly like the release build (MinSizeRel);
+# only its debug information differs. The release files are stripped. Sizes: make size.
+
+# The one place of the version: the version resource and the package names read it.
+file(STRINGS ${CMAKE_SOURCE_DIR}/VERSION ZV_VERSION LIMIT_COUNT 1)
+string(REPLACE "." ";" ZV_VERSION_PARTS "${ZV_VERSION}")
+list(GET ZV_VERSION_PARTS 0 1 2 3 ZV_VERSION_NUMBERS)
+string(REPLACE ";" "," ZV_VERSION_COMMAS "${ZV_VERSION_NUMBERS}")
+add_compile_definitions(ZV_VERSION_COMMAS=${ZV_VERSION_COMMAS} ZV_VERSION_DOTS=${ZV_VERSION})
+
+set(CMAKE_C_FLAGS_RELWITHDEBINFO "-Os -g -DNDEBUG")
+set(CMAKE_CXX_FLAGS_RELWITHDEBINFO "-Os -g -DNDEBUG")
+set(CMAKE_C_FLAGS_MINSIZEREL "-Os -DNDEBUG")
+set(CMAKE_CXX_FLAGS_MINSIZEREL "-Os -DNDEBUG")
+# Every function and object in a section of its own, so the linker drops what is unused.
+add_compile_options(-ffunction-sections -fdata-sections)
+add_link_options(-Wl,--gc-sections $<$<CONFIG:MinSizeRel>:-s>)
+
+# std::terminate aborts without naming the exception, so the runtime's demangler stays out.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86")
+  set(ZV_SYMBOL_PREFIX "_")
+endif()
+add_link_options(-Wl,--defsym,${ZV_SYMBOL_PREFIX}_ZN9__gnu_cxx27__verbose_terminate_handlerEv=${ZV_SYMBOL_PREFIX}abort)
+
+# The runtime's raisers of container and string errors, replaced in every module: they
+# alone pull in its copy-on-write strings and exception classes.
+add_library(zv_std_throw OBJECT ${CMAKE_SOURCE_DIR}/runtime/StdThrow.cpp)
+link_libraries(zv_std_throw)

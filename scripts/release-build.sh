@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Sourced by size.sh and package.sh: release_build TARGET builds the release files of one
+# Windows target (x86 or x64) into build/release-TARGET/bin: optimised for size, stripped,
+# compiled like the test build (cmake/release.cmake).
+release_build() {
+  local target=$1 tc dir
+  case $target in
+    x64) tc=cmake/mingw-x86_64.cmake ;;
+    x86) tc=cmake/mingw-i686.cmake ;;
+  esac
+  dir=build/release-$target
+  cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$PWD/$tc" -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+  local targets=(Vacater ZevDevDll zevdev zvlog)
+  echo "== release build $target: ${targets[*]}"
+  cmake --build "$dir" -j "${JOBS:-2}" --target "${targets[@]}" -- --no-print-directory 2>&1 \
+    | { grep -v -E '^\[ *[0-9]+%\] (Building|Linking|Built)' || true; }
+  [ "${PIPESTATUS[0]}" -eq 0 ] || { echo "release build of $target failed"; return 1; }
+}
+
+# The DLLs a module imports, one a line.
+imports_of() {
+  local objdump=x86_64-w64-mingw32-objdump
+  "$objdump" -p "$1" | sed -n 's/^\s*DLL Name: //p'
+}
+
+# Imports that are not the system's (ZevDevDll.dll is ours and ships beside the program).
+foreign_imports() {
+  imports_of "$1" | grep -v -i -x -E \
+    'kernel32\.dll|user32\.dll|gdi32\.dll|advapi32\.dll|comctl32\.dll|ole32\.dll|oleaut32\.dll|shell32\.dll|ws2_32\.dll|msvcrt\.dll|psapi\.dll|setupapi\.dll|cfgmgr32\.dll|version\.dll|zevdevdll\.dll' \
+    || true
+}

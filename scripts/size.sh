@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# make size: builds the release files of both targets and prints their sizes, the limits
+# of the 32-bit files and the DLLs each imports.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+. scripts/release-build.sh
+status=0
+for target in x86 x64; do
+  release_build "$target"
+done
+printf '\n%-6s %-14s %9s %9s  %s\n' target file bytes limit imports
+for target in x86 x64; do
+  for f in Vacater.exe ZevDevDll.dll zvlog.exe zevdev.exe; do
+    path=build/release-$target/bin/$f
+    size=$(stat -c %s "$path")
+    limit=-
+    if [ "$target" = x86 ]; then
+      case $f in Vacater.exe) limit=262144 ;; ZevDevDll.dll) limit=98304 ;; esac
+    fi
+    mark=""
+    if [ "$limit" != - ] && [ "$size" -gt "$limit" ]; then mark="  OVER THE LIMIT"; status=1; fi
+    foreign=$(foreign_imports "$path" | tr '\n' ' ')
+    [ -n "$foreign" ] && { mark="$mark  NOT A SYSTEM DLL: $foreign"; status=1; }
+    printf '%-6s %-14s %9d %9s  %s%s\n' "$target" "$f" "$size" "$limit" \
+      "$(imports_of "$path" | tr '\n' ' ')" "$mark"
+  done
+done
+exit $status
