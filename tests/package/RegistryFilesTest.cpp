@@ -7,6 +7,7 @@
 #include <string>
 #include "ChildProcess.h"
 #include "LogReader.h"
+#include "FileBytes.h"
 #include "TempDir.h"
 
 namespace {
@@ -21,22 +22,6 @@ std::string packageFile(const char* name)
     for (char& c : path)
         if (c == '/') c = '\\';
     return path;
-}
-
-// Runs a command line to its end; its exit code, or -1.
-long run(std::string commandLine)
-{
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return -1;
-    DWORD code = 0;
-    if (WaitForSingleObject(pi.hProcess, 60000) != WAIT_OBJECT_0 || !GetExitCodeProcess(pi.hProcess, &code))
-        code = static_cast<DWORD>(-1);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return static_cast<long>(code);
 }
 
 bool dwordIn(REGSAM view, const char* name, DWORD& value)
@@ -84,7 +69,7 @@ protected:
     }
     void import(const char* name)
     {
-        ASSERT_EQ(0, run("regedit.exe /S \"" + packageFile(name) + "\"")) << name;
+        ASSERT_EQ(0u, RunChild("regedit.exe /S \"" + packageFile(name) + "\"", ChildStart(), 60000)) << name;
     }
     // The application's trace start-up with the settings key, then five trace lines.
     void runProgram()
@@ -116,7 +101,7 @@ TEST_F(RegistryFile, TracesGoIntoAPlainFileThatKeepsEveryRun)
     runProgram();
     runProgram();
 
-    std::string file = TempDir::read(profileFile("zv.log"));
+    std::string file = ReadBytes(profileFile("zv.log"));
     ASSERT_EQ(0, file.compare(0, 14, std::string(2, '\0') + "createlog();"));
     EXPECT_NE(std::string::npos, file.find("ioFileType(\"class zvcrypt::zvFile\");"));
     EXPECT_NE(std::string::npos, file.find("continuelog();")) << "the second run kept the first";
@@ -134,7 +119,7 @@ TEST_F(RegistryFile, RingGoesIntoAOneMegabyteMappedFile)
     EXPECT_EQ(0x100000u, size);
     runProgram();
 
-    std::string file = TempDir::read(profileFile("vacater-ring.log"));
+    std::string file = ReadBytes(profileFile("vacater-ring.log"));
     ASSERT_EQ(1048576u + 44, file.size());
     zvcrypt::LogInOrder log = zvcrypt::readLogInOrder(file);
     EXPECT_EQ(zvcrypt::LOGFILE_RING, log.nKind);
@@ -171,7 +156,7 @@ TEST_F(RegistryFile, OffWritesNothingAndRemovesTheOtherValues)
 TEST(PackageText, FilesUseCrLfAndWindows1252)
 {
     for (const char* name : {"logging-traces.reg", "logging-ring.reg", "logging-off.reg", "Application.ini", "README.txt"}) {
-        std::string text = TempDir::read(packageFile(name));
+        std::string text = ReadBytes(packageFile(name));
         ASSERT_FALSE(text.empty()) << name;
         for (size_t i = 0; i < text.size(); ++i) {
             if (text[i] == '\n') {
@@ -182,7 +167,7 @@ TEST(PackageText, FilesUseCrLfAndWindows1252)
         EXPECT_EQ('\n', text.back()) << name;
         EXPECT_EQ(std::string::npos, text.find("\xC3")) << name << ": UTF-8, not Windows-1252";
     }
-    EXPECT_NE(std::string::npos, TempDir::read(packageFile("Application.ini")).find("k\xF6nnen"));
+    EXPECT_NE(std::string::npos, ReadBytes(packageFile("Application.ini")).find("k\xF6nnen"));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <vector>
 #include "ChildProcess.h"
 #include "RegistryKey.h"
+#include "FileBytes.h"
 #include "TempDir.h"
 
 namespace {
@@ -124,7 +125,7 @@ TEST_F(Zvlog, AnsiLogIsPrintedAsWrittenWithoutItsMark)
     std::string path = m_dir.path("ansi.log");
     m_key.text(L"LogPath", widen(path));
     log("a", 20);
-    std::string file = TempDir::read(path);
+    std::string file = ReadBytes(path);
     ASSERT_EQ(std::string(2, '\0'), file.substr(0, 2));
 
     ChildResult r = zvlog(inQuotes(path));
@@ -140,11 +141,11 @@ TEST_F(Zvlog, Utf16LogIsPrintedAsUtf8)
     std::string start = "\xFF\xFE";
     for (char c : std::string("createlog();\r\n\xE4\r\n"))
         start += std::string(1, c) + '\0';
-    TempDir::write(path, start);
+    WriteBytes(path, start);
     m_key.text(L"LogPath", widen(path));
     m_key.dword(L"LogClear", 0);
     log("w", 20);
-    std::string file = TempDir::read(path);
+    std::string file = ReadBytes(path);
     ASSERT_NE(std::string::npos, file.find(std::string("w\0 \0l\0i\0n\0e\0", 12))) << "the logger wrote UTF-16";
 
     ChildResult r = zvlog(inQuotes(path));
@@ -161,35 +162,23 @@ TEST_F(Zvlog, FollowsAGrowingRingUntilStopped)
     log("f1", 10);
 
     std::string outPath = m_dir.path("follow.txt");
-    SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
-    HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, out);
-    char self[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string exe = std::string(self).substr(0, std::string(self).find_last_of('\\') + 1) + "zvlog.exe";
-    std::string cmd = inQuotes(exe) + " -f " + inQuotes(path);
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = si.hStdError = out;
-    PROCESS_INFORMATION pi = {};
-    ASSERT_TRUE(CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi));
+    std::string exe = ProgramDir() + "\\zvlog.exe";
+    ChildStart how;
+    how.outPath = how.errPath = outPath;
+    HANDLE process = StartChild(inQuotes(exe) + " -f " + inQuotes(path), how);
+    ASSERT_NE(nullptr, process);
 
     log("f2", 30);
     std::string seen;
     for (int i = 0; i < 300 && seen.find("f2 line 000029") == std::string::npos; ++i) {
         Sleep(100);
-        seen = TempDir::read(outPath);
+        seen = ReadBytes(outPath);
     }
-    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(pi.hProcess, 0)) << "still following";
-    TerminateProcess(pi.hProcess, 0);
-    WaitForSingleObject(pi.hProcess, 5000);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    CloseHandle(out);
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(process, 0)) << "still following";
+    TerminateProcess(process, 0);
+    FinishChild(process, 5000);
 
-    seen = TempDir::read(outPath);
+    seen = ReadBytes(outPath);
     expectRun(lineNumbers(seen, "f1"), 0, 9);
     expectRun(lineNumbers(seen, "f2"), 0, 29);
     EXPECT_LT(seen.find("f1 line 000009"), seen.find("f2 line 000000"));
@@ -212,7 +201,7 @@ TEST_P(ZvlogBadFile, SaysWhatIsWrong)
     const BadFileCase& c = GetParam();
     std::string path = m_dir.path("file.log");
     if (c.content)
-        TempDir::write(path, std::string(c.content, c.length));
+        WriteBytes(path, std::string(c.content, c.length));
     ChildResult r = zvlog(inQuotes(path));
     EXPECT_EQ(c.exitCode, r.exitCode);
     EXPECT_EQ(c.out, r.out);
