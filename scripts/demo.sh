@@ -24,6 +24,7 @@ mkdir -p "$token/Vaultik" "$work/logs" "$work/VaultikCache/data" "$demo"
 
 key='HKLM\Software\Zevtron Systems\Zevtron Vaultik\tresoria'
 wine_up
+wine_check_sandbox || { wine_down; exit 1; }
 # The logging settings are the demo's only: the tests share this prefix.
 forget_settings() {
   for v in LogLevel LogPath LogFileAppendPID ShowPid; do
