@@ -1,5 +1,5 @@
 # Vacater: build, test and demo on Linux, for Windows, under Wine.
-.PHONY: all deps build test demo bench clean
+.PHONY: all deps build test demo bench fuzz clean
 
 all: build
 
@@ -17,6 +17,10 @@ demo: build
 
 bench: build
 	@scripts/run-bench.sh
+
+# Not part of test: its own build tree, 10 minutes by default (FUZZ_SECONDS=N to change).
+fuzz: deps
+	@scripts/run-fuzz.sh
 
 clean:
 	rm -rf build
