@@ -1,4 +1,5 @@
 #include "Vacater.h"
+#include "BatchFolderCheck.h"
 #include "CleanUpBatch.h"
 #include "PackageFiles.h"
 #include "Relocation.h"
@@ -43,6 +44,16 @@ bool StartProcess(const CString& commandLine, WORD showWindow, BOOL inheritHandl
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);
     return true;
+}
+
+// The value when the batch may remove its folder; otherwise a trace and no folder.
+CString CheckedFolder(const char* option, const CString& value, BatchFolderKind kind, const BatchFolderContext& host)
+{
+    CString reason;
+    if (CheckBatchFolder(value, kind, host, &reason) == BATCH_FOLDER_OK) return value;
+    DebugTrace(0, "REMOVE_EXE : %s value [%s] refused, it %s; its folder stays \r\n", option,
+               value.GetString(), reason.GetString());
+    return CString();
 }
 
 } // namespace
@@ -206,7 +217,10 @@ void CRemoveApp::CleanUp(BOOL bInit)
     DebugTraceW(0, L"Running Remove.exe 'CleanUp()' with bInit == %ld", static_cast<long>(bInit));
 
     CString tempDir = TempDir();
-    CleanUpBatch batch = BuildCleanUpBatch(m_removeApplication, tempDir, m_currentPath, m_rmDir, m_rmAbsDir);
+    BatchFolderContext host = HostBatchFolderContext(tempDir, tempDir, m_currentPath);
+    CString rmDir = CheckedFolder("/RmDir", m_rmDir, BATCH_FOLDER_RELATIVE, host);
+    CString rmAbsDir = CheckedFolder("/RmAbsDir", m_rmAbsDir, BATCH_FOLDER_ABSOLUTE, host);
+    CleanUpBatch batch = BuildCleanUpBatch(m_removeApplication, tempDir, m_currentPath, rmDir, rmAbsDir);
     const char* batchPath = batch.batchPath;
     DebugTrace(0, "REMOVE_EXE : Batch-Pfad :  %s \r\n", batchPath);
 

@@ -41,30 +41,28 @@ void DebugInit(const char* configKey, const char* tag)
     zvLogClear();
 }
 
-void DebugTrace(int level, const char* format, ...)
+namespace {
+
+// The formatting halves of the trace calls: their 40 KB buffers are set up only for a line
+// the logger keeps.
+__attribute__((noinline)) void FormatTrace(int level, const char* format, va_list ap)
 {
     char buffer[TRACE_BUFFER];
     buffer[0] = '\0';
     if (format) {
-        va_list ap;
-        va_start(ap, format);
         // The platform's formatting, as the log call uses: "%p" in upper case.
         int n = _vsnprintf(buffer, TRACE_BUFFER - 1, format, ap);
-        va_end(ap);
         if (n < 0 || static_cast<size_t>(n) >= TRACE_BUFFER - 1) buffer[TRACE_BUFFER - 1] = '\0';
     }
     WriteTrace(level, buffer);
 }
 
-void DebugTraceW(int level, const wchar_t* format, ...)
+__attribute__((noinline)) void FormatTraceW(int level, const wchar_t* format, va_list ap)
 {
     wchar_t wide[TRACE_WBUFFER];
     wide[0] = L'\0';
     if (format) {
-        va_list ap;
-        va_start(ap, format);
         int n = _vsnwprintf(wide, TRACE_WBUFFER - 1, format, ap);
-        va_end(ap);
         if (n < 0 || static_cast<size_t>(n) >= TRACE_WBUFFER - 1) wide[TRACE_WBUFFER - 1] = L'\0';
     }
     char buffer[TRACE_BUFFER];
@@ -81,6 +79,26 @@ void DebugTraceW(int level, const wchar_t* format, ...)
     }
     buffer[used] = '\0';
     WriteTrace(level, buffer);
+}
+
+} // namespace
+
+void DebugTrace(int level, const char* format, ...)
+{
+    if (!zvLogWouldWrite(LOGMASK_TRACE)) return;   // the text would only be dropped
+    va_list ap;
+    va_start(ap, format);
+    FormatTrace(level, format, ap);
+    va_end(ap);
+}
+
+void DebugTraceW(int level, const wchar_t* format, ...)
+{
+    if (!zvLogWouldWrite(LOGMASK_TRACE)) return;
+    va_list ap;
+    va_start(ap, format);
+    FormatTraceW(level, format, ap);
+    va_end(ap);
 }
 
 CScopeTrace::CScopeTrace(const char* file, int line)

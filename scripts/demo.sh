@@ -30,6 +30,7 @@ mkdir -p "$demo"
 key='HKLM\Software\Zevtron Systems\Zevtron Vaultik\tresoria'
 device='HKLM\System\CurrentControlSet\Enum\USB\VID_3E7A&PID_4107'
 wine_up
+wine_check_sandbox || { wine_down; exit 1; }
 # The logging settings and the registered token are the demo's only: the tests share this prefix.
 forget_settings() {
   for v in LogLevel LogPath LogFileAppendPID ShowPid; do

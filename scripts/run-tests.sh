@@ -14,6 +14,8 @@ rm -rf "$results"; mkdir -p "$results"
 export GTEST_OUTPUT="xml:Z:$results/"
 
 wine_up
+# Tests run batches that delete folders: never where a user folder leads to the home.
+wine_check_sandbox || { wine_down; echo "Tests: 0 passed, 1 failed, 0 skipped"; exit 1; }
 ctest --test-dir "$ZV_BUILD" --output-on-failure "$@"
 rc=$?
 wine_down

@@ -57,6 +57,13 @@ void zvLogWrite(const char* sourceFile, int line, unsigned long mask, const char
     SetLastError(error);
 }
 
+bool zvLogWouldWrite(unsigned long mask)
+{
+    zvLogTarget* log = zvcrypt::gpLogTarget;
+    if (log) return log->passesMask(mask) || log->hasProfiler();
+    return gbForce;
+}
+
 void zvLogRaw(const char* format, ...)
 {
     DWORD error = GetLastError();

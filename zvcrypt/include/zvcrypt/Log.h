@@ -8,6 +8,9 @@ class Config;
 
 // The log call: source file (may be null), line (may be 0), mask, printf format.
 void zvLogWrite(const char* sourceFile, int line, unsigned long mask, const char* format, ...);
+// Whether zvLogWrite with this mask would write (or profile) the line: callers that build
+// their text before calling skip that work when not.
+bool zvLogWouldWrite(unsigned long mask);
 // Direct trace that never goes through the logger (debugger output and standard error).
 void zvLogRaw(const char* format, ...);
 

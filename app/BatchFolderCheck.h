@@ -1,0 +1,45 @@
+// Decides whether a folder named by "/RmDir" or "/RmAbsDir" may go into the clean-up batch.
+// The batch writes these values unquoted after "rmdir /S /Q", so cmd reads them as words of
+// a command line: a value must be one plain folder name, and the folder it resolves to must
+// not hold the system, a profile, the temporary directory or the program.
+#pragma once
+#include "CString.h"
+#include <vector>
+
+enum BatchFolderKind {
+    BATCH_FOLDER_RELATIVE,   // "/RmDir": resolved against the batch's working directory
+    BATCH_FOLDER_ABSOLUTE,   // "/RmAbsDir": resolved after "cd \" on that directory's drive
+};
+
+enum BatchFolderVerdict {
+    BATCH_FOLDER_OK = 0,
+    BATCH_FOLDER_UNSAFE_CHARACTER = -1,  // cmd gives it a meaning, or no folder name holds it
+    BATCH_FOLDER_UNSAFE_COMPONENT = -2,  // "." / ".." or a short (8.3) name that may alias
+    BATCH_FOLDER_UNRESOLVABLE = -3,      // network, device or drive-relative form
+    BATCH_FOLDER_PROTECTED = -4,         // a drive root, a protected folder or an ancestor
+};
+
+// A folder the batch must never remove, nor any folder that contains it.
+struct ProtectedFolder {
+    CString path;   // absolute, "X:\..."
+    CString role;   // "the Windows folder", "a user profile", ...
+};
+
+struct BatchFolderContext {
+    CString workDir;   // the batch's working directory, absolute
+    std::vector<ProtectedFolder> folders;
+};
+
+// The verdict for one value; reason says why in a few words when it is refused.
+BatchFolderVerdict CheckBatchFolder(const char* value, BatchFolderKind kind, const BatchFolderContext& context,
+                                    CString* reason = nullptr);
+
+// The absolute folder that "rmdir /S /Q value" removes: components joined by single
+// backslashes, no trailing backslash but after a drive ("C:\"). Empty when value has a form
+// this check does not resolve (it is then refused).
+CString ResolveBatchFolder(const char* value, BatchFolderKind kind, const char* workDir);
+
+// This host's protected folders, read from the system: the Windows and system folders,
+// both Program Files folders, ProgramData, the users' root and every profile in it, the
+// temporary directory and the program's folder. workDir is where the batch runs.
+BatchFolderContext HostBatchFolderContext(const char* workDir, const char* tempDir, const char* programDir);

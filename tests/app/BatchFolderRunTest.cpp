@@ -1,0 +1,90 @@
+// Folder values a careless or hostile launcher passes, run end to end from the token drive:
+// the clean-up batch removes at most the one folder a value names, with canary files
+// around every target. A value the program must refuse is checked in-process first, so a
+// fault in the check fails the test instead of letting a batch loose on the prefix.
+#include "AppTestSupport.h"
+#include "BatchFolderCheck.h"
+
+using namespace apptest;
+
+namespace {
+
+std::string Fill(std::string text, const std::map<std::string, std::string>& names)
+{
+    for (const auto& n : names)
+        for (size_t at = text.find(n.first); at != std::string::npos; at = text.find(n.first, at + n.second.size()))
+            text.replace(at, n.first.size(), n.second);
+    return text;
+}
+
+const char* const OTHER_DRIVE = "W:\\";   // the test set-up maps W: to a folder of the build tree
+
+} // namespace
+
+using BatchFolderRun = AppRun;
+
+TEST_F(BatchFolderRun, EachValueRemovesAtMostTheFolderItNames)
+{
+    // {X}: a folder standing in for C:\x; {T}: the temporary directory; {W}, {V}: this
+    // test's folders on another drive and on the token drive.
+    const struct {
+        const char* option;   // as the launcher passes it
+        BatchFolderKind kind;
+        std::vector<const char*> kept, gone;   // files, and what the value names literally
+    } rows[] = {
+        {"/RmAbsDir=\"{X}\\target b\"", BATCH_FOLDER_ABSOLUTE,
+         {"{X}\\target\\c.txt", "{X}\\target b\\c.txt"}, {}},
+        {"/RmAbsDir=\"{X}\\y & del /Q {X}\\file.txt\"", BATCH_FOLDER_ABSOLUTE, {"{X}\\y\\c.txt", "{X}\\file.txt"}, {}},
+        {"/RmAbsDir=\"{X}\\50%off\"", BATCH_FOLDER_ABSOLUTE, {"{X}\\50off\\c.txt", "{X}\\50%off\\c.txt"}, {}},
+        {"/RmAbsDir=\"%TEMP%\\..\"", BATCH_FOLDER_ABSOLUTE, {"{R}\\canary.txt", "{T}\\keep.txt"}, {}},
+        {"/RmDir=..\\..", BATCH_FOLDER_RELATIVE, {"{R}\\canary.txt", "{T}\\keep.txt"}, {}},
+        {"/RmAbsDir=C:\\", BATCH_FOLDER_ABSOLUTE, {"{R}\\canary.txt", "{T}\\keep.txt"}, {}},
+        // Plain folders still go: under %TEMP%, on another drive, on the token.
+        {"/RmDir=oldpkg", BATCH_FOLDER_RELATIVE, {"{T}\\keep.txt", "{T}\\oldpkg2\\c.txt"}, {"{T}\\oldpkg\\sub\\c.txt"}},
+        {"/RmAbsDir=\"{T}\\cache\"", BATCH_FOLDER_ABSOLUTE, {"{T}\\keep.txt", "{T}\\cache.txt"}, {"{T}\\cache\\c.txt"}},
+        {"/RmAbsDir={W}\\cache", BATCH_FOLDER_ABSOLUTE, {"{W}\\keep.txt"}, {"{W}\\cache\\sub\\c.txt"}},
+        {"/RmAbsDir={V}\\cache", BATCH_FOLDER_ABSOLUTE, {"{V}\\application.ini"}, {"{V}\\cache\\c.txt"}},
+    };
+    ASSERT_TRUE(Exists(OTHER_DRIVE)) << "drive W: is missing: run the tests through ctest";
+    std::string other = OTHER_DRIVE + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    int n = 0;
+    for (const auto& row : rows) {
+        UseTemp(m_root + "\\temp" + std::to_string(++n));
+        std::map<std::string, std::string> names = {
+            {"{X}", m_root + "\\x" + std::to_string(n)}, {"{T}", m_temp}, {"{R}", m_root}, {"{W}", other}, {"{V}", m_package}};
+        std::string option = Fill(row.option, names);
+        SCOPED_TRACE(option);
+        std::string value = option.substr(option.find('=') + 1);
+        if (value[0] == '"') value = value.substr(1, value.size() - 2);
+        bool refused = row.gone.empty();
+        BatchFolderContext host = HostBatchFolderContext(m_temp.c_str(), m_temp.c_str(), m_temp.c_str());
+        ASSERT_EQ(refused, CheckBatchFolder(value.c_str(), row.kind, host) != BATCH_FOLDER_OK) << "not run: unsafe";
+
+        std::vector<std::string> kept, gone;
+        for (const char* f : row.kept) kept.push_back(Fill(f, names));
+        for (const char* f : row.gone) gone.push_back(Fill(f, names));
+        for (const std::vector<std::string>* files : {&kept, &gone})
+            for (const std::string& f : *files)
+                ASSERT_TRUE(MakeDirs(f.substr(0, f.find_last_of('\\'))) && WriteBytes(f, "canary")) << f;
+
+        ASSERT_TRUE(WaitForExit(StartFromToken(option + " /CleanUpOnly=1"), 30000));
+        DWORD copy = RelocatedInstance();
+        ASSERT_NE(0u, copy);
+        ASSERT_TRUE(WaitUntil([&] { return ProcessesAt(m_temp + "\\Vacater.exe").empty(); }, 60000));
+        EXPECT_TRUE(WaitUntil([&] { return !Exists(m_temp + "\\remove.bat"); }, 30000)) << "the batch did not finish";
+        for (const std::string& f : kept) EXPECT_TRUE(Exists(f)) << f << " was deleted";
+        for (const std::string& f : gone) EXPECT_FALSE(Exists(f)) << f;
+        if (!refused) { EXPECT_FALSE(Exists(ResolveBatchFolder(value.c_str(), row.kind, m_temp.c_str()).str())); }
+        EXPECT_FALSE(Exists(m_temp + "\\Vacater.exe")) << "the rest of the batch runs as usual";
+        EXPECT_FALSE(Exists(m_temp + "\\application.ini"));
+
+        std::string log = LogOf(copy);
+        std::string key = option.substr(0, option.find('='));
+        std::string trace = "REMOVE_EXE : " + key + " value [" + value + "] refused, it ";
+        EXPECT_EQ(refused ? 1u : 0u, Occurrences(log, trace)) << log;
+        // The written batch, as traced: a refused value leaves no folder line at all.
+        EXPECT_EQ(refused ? 0u : key == "/RmDir" ? 1u : 3u, Occurrences(log, "rmdir /S /Q ")) << log;
+        EXPECT_EQ(refused || key == "/RmDir" ? 0u : 1u, Occurrences(log, "cd \\ \r\n")) << log;
+    }
+    RemoveTree(other);
+}
