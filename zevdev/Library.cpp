@@ -87,11 +87,9 @@ int Copy(const std::string& text, char* buffer, unsigned long size, unsigned lon
 
 } // namespace
 
-Library& Library::instance()
-{
-    static Library library;
-    return library;
-}
+Library Library::c_instance;
+
+Library& Library::instance() { return c_instance; }
 
 Library::Library() { InitializeCriticalSection(&m_lock); }
 Library::~Library() { DeleteCriticalSection(&m_lock); }
