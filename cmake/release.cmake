@@ -26,4 +26,26 @@ add_link_options(-Wl,--defsym,${ZV_SYMBOL_PREFIX}_ZN9__gnu_cxx27__verbose_termin
 # The runtime's raisers of container and string errors, replaced in every module: they
 # alone pull in its copy-on-write strings and exception classes.
 add_library(zv_std_throw OBJECT ${CMAKE_SOURCE_DIR}/runtime/StdThrow.cpp)
+# Code built without exceptions gets raisers that end the process. On i686 its unwind tables
+# (.eh_frame) serve only the exception unwinder, so they go too; x64 keeps its SEH tables,
+# which Windows needs to walk the stack.
+set(ZV_NO_EXCEPTIONS -fno-exceptions)
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86")
+  list(APPEND ZV_NO_EXCEPTIONS -fno-asynchronous-unwind-tables)
+endif()
+add_library(zv_std_abort OBJECT ${CMAKE_SOURCE_DIR}/runtime/StdAbort.cpp)
+target_compile_options(zv_std_abort PRIVATE ${ZV_NO_EXCEPTIONS})
 link_libraries(zv_std_throw)
+
+# zv_without_exceptions(TARGET [MODULE]) compiles TARGET without exceptions. A MODULE (a DLL
+# or program) links the aborting raisers instead of the throwing ones; a static library
+# links neither, its user chooses.
+function(zv_without_exceptions target)
+  target_compile_options(${target} PRIVATE ${ZV_NO_EXCEPTIONS})
+  get_target_property(libs ${target} LINK_LIBRARIES)
+  list(REMOVE_ITEM libs zv_std_throw)
+  if("MODULE" IN_LIST ARGN)
+    list(APPEND libs zv_std_abort)
+  endif()
+  set_property(TARGET ${target} PROPERTY LINK_LIBRARIES "${libs}")
+endfunction()

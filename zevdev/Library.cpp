@@ -1,4 +1,5 @@
 #include "Library.h"
+#include "HexText.h"
 #include "ScenarioBackend.h"
 #include "SystemBackend.h"
 #include <cstdint>
@@ -22,15 +23,10 @@ private:
     CRITICAL_SECTION& m_cs;
 };
 
-// As "%p" prints it (zero-padded, lower case), by hand: the runtime's C99 printf alone
-// would be a quarter of this DLL.
+// As "%p" prints it: zero-padded, lower case.
 std::string Ptr(const void* p)
 {
-    uintptr_t value = reinterpret_cast<uintptr_t>(p);
-    std::string text(2 * sizeof value, '0');
-    for (size_t i = text.size(); i-- > 0; value >>= 4)
-        text[i] = "0123456789abcdef"[value & 15];
-    return text;
+    return HexText(reinterpret_cast<uintptr_t>(p), 2 * sizeof p, false);
 }
 
 // Journal fields are tab-separated, one call a line: line ends and tabs in texts are escaped.
@@ -91,11 +87,9 @@ int Copy(const std::string& text, char* buffer, unsigned long size, unsigned lon
 
 } // namespace
 
-Library& Library::instance()
-{
-    static Library library;
-    return library;
-}
+Library Library::c_instance;
+
+Library& Library::instance() { return c_instance; }
 
 Library::Library() { InitializeCriticalSection(&m_lock); }
 Library::~Library() { DeleteCriticalSection(&m_lock); }

@@ -38,6 +38,8 @@ private:
 
     Library();
     ~Library();
+    // Made when the DLL loads: no lazy construction to guard between threads.
+    static Library c_instance;
     Session* find(ZDHANDLE handle);
     const DeviceRecord* parsedRecord(ZDHANDLE handle, int index, char* buffer, unsigned long size,
                                      unsigned long* length, int& result);

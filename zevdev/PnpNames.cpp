@@ -1,7 +1,7 @@
 #include "PnpNames.h"
+#include "HexText.h"
 #include <windows.h>
 #include <cfgmgr32.h>
-#include <cstdio>
 
 namespace zevdev {
 
@@ -52,9 +52,7 @@ std::string Lookup(const CodeName (&table)[N], unsigned long code, const char* p
 {
     for (const CodeName& entry : table)
         if (entry.code == code) return entry.name;
-    char text[40];
-    snprintf(text, sizeof text, "%s0x%08lX", prefix, code);
-    return text;
+    return std::string(prefix) + "0x" + HexText(code, 8, true);
 }
 
 } // namespace

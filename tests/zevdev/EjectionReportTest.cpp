@@ -77,6 +77,8 @@ TEST_F(TwoTokens, EveryFailureIsNamedUnknownCodesInHex)
          "device 0: USB\\VID_3E7A&PID_4108\\0002 EJECTED_FAILED CR_ACCESS_DENIED PNP_VetoInsufficientRights \"\"\r\n"},
         {Answer(0x3C, 14), "CR_0x0000003C", "PNP_Veto_0x0000000E",
          "device 0: USB\\VID_3E7A&PID_4108\\0002 EJECTED_FAILED CR_0x0000003C PNP_Veto_0x0000000E \"\"\r\n"},
+        {Answer(0xFFFFABCD, -1), "CR_0xFFFFABCD", "PNP_Veto_0xFFFFFFFF",
+         "device 0: USB\\VID_3E7A&PID_4108\\0002 EJECTED_FAILED CR_0xFFFFABCD PNP_Veto_0xFFFFFFFF \"\"\r\n"},
     };
     for (const Case& c : cases) {
         tree.answers["USB\\VID_3E7A&PID_4108\\0002"] = c.answer;
