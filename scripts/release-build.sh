@@ -26,6 +26,6 @@ imports_of() {
 # Imports that are not the system's (ZevDevDll.dll is ours and ships beside the program).
 foreign_imports() {
   imports_of "$1" | grep -v -i -x -E \
-    'kernel32\.dll|user32\.dll|gdi32\.dll|advapi32\.dll|comctl32\.dll|ole32\.dll|oleaut32\.dll|shell32\.dll|ws2_32\.dll|msvcrt\.dll|psapi\.dll|setupapi\.dll|cfgmgr32\.dll|version\.dll|zevdevdll\.dll' \
+    'kernel32\.dll|user32\.dll|gdi32\.dll|advapi32\.dll|comctl32\.dll|ole32\.dll|oleaut32\.dll|shell32\.dll|ws2_32\.dll|msvcrt\.dll|psapi\.dll|userenv\.dll|setupapi\.dll|cfgmgr32\.dll|version\.dll|zevdevdll\.dll' \
     || true
 }
