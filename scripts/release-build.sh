@@ -29,3 +29,14 @@ foreign_imports() {
     'kernel32\.dll|user32\.dll|gdi32\.dll|advapi32\.dll|comctl32\.dll|ole32\.dll|oleaut32\.dll|shell32\.dll|ws2_32\.dll|msvcrt\.dll|psapi\.dll|userenv\.dll|setupapi\.dll|cfgmgr32\.dll|version\.dll|zevdevdll\.dll' \
     || true
 }
+
+# The size limit of a release file in bytes, or "-" where there is none: the 32-bit program
+# and its device library must stay small enough for the token's drive.
+size_limit() {
+  local target=$1 file=$2
+  case $target/$file in
+    x86/Vacater.exe) echo 262144 ;;
+    x86/ZevDevDll.dll) echo 98304 ;;
+    *) echo - ;;
+  esac
+}

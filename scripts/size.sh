@@ -13,10 +13,7 @@ for target in x86 x64; do
   for f in Vacater.exe ZevDevDll.dll zvlog.exe zevdev.exe; do
     path=build/release-$target/bin/$f
     size=$(stat -c %s "$path")
-    limit=-
-    if [ "$target" = x86 ]; then
-      case $f in Vacater.exe) limit=262144 ;; ZevDevDll.dll) limit=98304 ;; esac
-    fi
+    limit=$(size_limit "$target" "$f")
     mark=""
     if [ "$limit" != - ] && [ "$size" -gt "$limit" ]; then mark="  OVER THE LIMIT"; status=1; fi
     foreign=$(foreign_imports "$path" | tr '\n' ' ')
