@@ -2,8 +2,6 @@
 // settings and environment, and the tests compare the bytes of its log file. The ring
 // log's output step is driven directly, at the moments the ring fills.
 #include <gtest/gtest.h>
-#include "LogRing.h"
-#include <zvcrypt/zvIOMemFile.h>
 #include <windows.h>
 #include <cstring>
 #include <filesystem>
@@ -393,33 +391,6 @@ TEST_F(LogFile, LongTracesAreCutAndPercentSignsStayLiteral)
     ASSERT_EQ(4095u, body.find_first_not_of('x', body.find("xxxx")));
     EXPECT_EQ(1u, Occurrences(body, "): [VACATER]100% literal %d %s %n\r\n"));
     EXPECT_EQ(1u, Occurrences(body, "): [VACATER]wide 50%\r\n"));
-}
-
-// ---------------------------------------------------------------------------------------
-// A line that does not fit starts the data again without a trailer; a trailer that does
-// not fit behind a line is left out whole and the position stays behind the line.
-TEST_F(LogFile, RingWrapsWithoutTrailerAndLeavesOutATrailerThatDoesNotFit)
-{
-    std::string path = dir + "\\ring.log";
-    const std::string trailer = zvcrypt::zvRingTrailer("Tue Sep 30 18:43:31 2008");
-    zvcrypt::zvIOMemFile io(0x80000);
-    auto put = [&](char c, unsigned n) {
-        std::string text(n, c);
-        return zvcrypt::zvRingWrite(io, text.data(), n, trailer.data(), static_cast<unsigned>(trailer.size()));
-    };
-    ASSERT_TRUE(io.create(path.c_str(), true, 438));
-    const long start = io.seek(0, 0);  // as the logger does: the data begins behind the header
-    ASSERT_EQ(44, start);
-    for (int i = 0; i < 524; ++i) ASSERT_EQ(1000, put('o', 1000));
-    EXPECT_EQ(250, put('L', 250));  // 288 bytes were left: room for the line, not its trailer
-    EXPECT_EQ(start + 524250, io.tell());
-    EXPECT_EQ(100, put('W', 100));
-    EXPECT_EQ(start + 100, io.tell());
-    io.close();
-    std::string data = ReadBytes(path);
-    ASSERT_EQ(44u + 0x80000, data.size());
-    EXPECT_EQ(std::string(100, 'W') + std::string(900, 'o'), data.substr(44, 1000));
-    EXPECT_EQ(std::string(250, 'L') + std::string(38, '\0'), data.substr(44 + 524000));
 }
 
 } // namespace
