@@ -43,11 +43,15 @@ std::string Text(const char* s)
     return out;
 }
 
+// Any length: a long scenario path cut to nothing would let the device tree answer instead.
 std::string Env(const char* name)
 {
-    char value[MAX_PATH * 2];
-    DWORD n = GetEnvironmentVariableA(name, value, sizeof value);
-    return n > 0 && n < sizeof value ? std::string(value, n) : std::string();
+    DWORD size = GetEnvironmentVariableA(name, nullptr, 0);
+    if (size == 0) return std::string();
+    std::string value(size, '\0');
+    DWORD n = GetEnvironmentVariableA(name, &value[0], size);
+    value.resize(n < size ? n : 0);
+    return value;
 }
 
 std::string DllFolder()

@@ -120,6 +120,23 @@ TEST_F(DeviceTree, BadCommandsAndSmallBuffersAreAnsweredSafely)
     EXPECT_EQ(ZD_OK, ZDAPI_CloseHandle(&h));
 }
 
+// A scenario found by a long path (longer than two MAX_PATHs, "\." steps the system folds
+// away) still answers: the device tree with its registered tokens must not.
+TEST_F(DeviceTree, ScenarioNamedByALongPathStillAnswers)
+{
+    TempDir dir("zevdev_longpath");
+    ASSERT_TRUE(WriteBytes(dir.path("scenario.txt"),
+                           std::string("command ") + CMD_41 + "\npass\noutput played\\r\\n\ninfo EJECTED\n"));
+    std::string path = dir.dir();
+    while (path.size() < 2 * MAX_PATH + 10) path += "\\.";
+    path += "\\scenario.txt";
+    SetEnvironmentVariableA("ZEVDEV_SCENARIO", path.c_str());
+    std::string report = Run(CMD_41);
+    SetEnvironmentVariableA("ZEVDEV_SCENARIO", nullptr);
+    EXPECT_EQ("played\r\n--\r\ninfo=EJECTED\r\n", report);
+    EXPECT_EQ(0u, Journal().find("# scenario " + path + "\n")) << Journal();
+}
+
 TEST_F(DeviceTree, SupportCommandListsAndEjectsWithItsExitCodes)
 {
     ChildResult list = runSibling("zevdev.exe", "list \"usb\\vid_3e7a&pid_41*\"");
