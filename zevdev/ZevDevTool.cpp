@@ -26,9 +26,8 @@ int List(const std::string& pattern, DeviceTree& tree, std::string& out)
     std::vector<DeviceNode> nodes;
     std::string error;
     bool complete = tree.enumerate(nodes, error);
-    std::vector<size_t> shown;
-    for (size_t i = 0; i < nodes.size(); ++i) shown.push_back(i);
-    if (!pattern.empty()) shown = MatchingDevices(nodes, pattern);
+    // Without a pattern every device: "*" matches any id, an empty one too.
+    std::vector<size_t> shown = MatchingDevices(nodes, pattern.empty() ? "*" : pattern);
     for (size_t i : shown) {
         const DeviceNode& n = nodes[i];
         out += n.instanceId + "\r\n";
