@@ -1,12 +1,12 @@
 #include "LogReader.h"
 #include "Utf16Text.h"
+#include <cstddef>
 #include <cstdint>
 
 namespace zvcrypt {
 
 namespace {
 
-const uint32_t RING_MAGIC = 666;
 const char TRAILER_HEAD[] = "\";\r\n\r\n\r\nEOF(lastlogtime=\"";
 const char TRAILER_TAIL[] = "\");\r\n";
 // ctime's form without its line feed: "Tue Sep 30 18:43:31 2008".
@@ -54,7 +54,7 @@ void analyseRing(const std::string& bytes, LogLayout& layout)
     size_t size = RING_HEADER_SIZE + (bytes.size() - RING_HEADER_SIZE) / unit * unit;
     // The used length counts the header: it is where the next line goes. A ring that was
     // made but never written holds 0.
-    size_t used = le32(bytes, 12);
+    size_t used = le32(bytes, offsetof(SharedMemoryHeader, ulUsedLength));
     if (used < RING_HEADER_SIZE)
         used = RING_HEADER_SIZE;
     if (used > size)
@@ -124,7 +124,8 @@ size_t afterLastLineEnd(const std::string& bytes, size_t from, size_t to, bool b
 LogLayout analyseLog(const std::string& bytes)
 {
     LogLayout layout;
-    if (bytes.size() >= RING_HEADER_SIZE && le32(bytes, 4) == RING_MAGIC && le32(bytes, 8) == RING_HEADER_SIZE) {
+    if (bytes.size() >= RING_HEADER_SIZE && le32(bytes, offsetof(SharedMemoryHeader, ulMagic)) == SHM_HEADER_MAGIC &&
+        le32(bytes, offsetof(SharedMemoryHeader, ulHeaderSize)) == RING_HEADER_SIZE) {
         analyseRing(bytes, layout);
         return layout;
     }

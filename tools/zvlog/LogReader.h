@@ -1,6 +1,7 @@
 // Reads a log file of the zvcrypt logger in the order its lines were written, whatever its
 // kind: a framed plain file (8-bit or UTF-16LE) or a memory-mapped ring file.
 #pragma once
+#include <zvcrypt/SharedMemory.h>
 #include <string>
 
 namespace zvcrypt {
@@ -12,7 +13,7 @@ enum LogFileKind {
 };
 
 // Size of the segment header in front of a ring's data.
-const size_t RING_HEADER_SIZE = 44;
+const size_t RING_HEADER_SIZE = SHM_HEADER_SIZE;
 
 // Where the parts of a log lie, in bytes from the start of the file.
 struct LogLayout {
