@@ -115,6 +115,10 @@ BatchFolderVerdict CheckBatchFolder(const char* value, BatchFolderKind kind, con
     for (const CString& part : Components(value)) {
         if (strspn(part, ".") == static_cast<size_t>(part.GetLength()))
             return Refuse(BATCH_FOLDER_UNSAFE_COMPONENT, reason, Describe("has the component", part));
+        // Windows drops the dots that end a name: rmdir reads "users." as "users".
+        if (part.GetAt(part.GetLength() - 1) == '.')
+            return Refuse(BATCH_FOLDER_UNSAFE_COMPONENT, reason,
+                          Describe("has the component", part + ", whose final dot Windows drops"));
         // "PROGRA~1" may be another name of a protected folder, which no text comparison sees.
         for (int i = 0; i + 1 < part.GetLength(); ++i)
             if (part.GetAt(i) == '~' && isdigit(static_cast<unsigned char>(part.GetAt(i + 1))))

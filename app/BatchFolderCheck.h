@@ -14,7 +14,7 @@ enum BatchFolderKind {
 enum BatchFolderVerdict {
     BATCH_FOLDER_OK = 0,
     BATCH_FOLDER_UNSAFE_CHARACTER = -1,  // cmd gives it a meaning, or no folder name holds it
-    BATCH_FOLDER_UNSAFE_COMPONENT = -2,  // "." / ".." or a short (8.3) name that may alias
+    BATCH_FOLDER_UNSAFE_COMPONENT = -2,  // "." / "..", a final dot or a short (8.3) name: may alias
     BATCH_FOLDER_UNRESOLVABLE = -3,      // network, device or drive-relative form
     BATCH_FOLDER_PROTECTED = -4,         // a drive root, a protected folder or an ancestor
 };

@@ -62,6 +62,10 @@ TEST(BatchFolderCheck, RefusesWhatCmdWouldReadAsMoreThanOneFolderAndWhatHoldsThe
         {"C:\\x\\.\\y", ABS, BATCH_FOLDER_UNSAFE_COMPONENT, "component ."},
         {"x\\...", REL, BATCH_FOLDER_UNSAFE_COMPONENT, "component ..."},
         {"C:\\PROGRA~1", ABS, BATCH_FOLDER_UNSAFE_COMPONENT, "short name PROGRA~1"},
+        // Windows drops a name's final dots: each of these is a protected folder to rmdir.
+        {"C:\\users.", ABS, BATCH_FOLDER_UNSAFE_COMPONENT, "component users., whose final dot"},
+        {"C:\\users.\\bob", ABS, BATCH_FOLDER_UNSAFE_COMPONENT, "component users."},
+        {"\\windows..", REL, BATCH_FOLDER_UNSAFE_COMPONENT, "component windows.."},
         {"\\\\server\\share\\x", ABS, BATCH_FOLDER_UNRESOLVABLE, "network"},
         {"D:x", ABS, BATCH_FOLDER_UNRESOLVABLE, "current folder"},
         {"C:", REL, BATCH_FOLDER_UNRESOLVABLE, "current folder"},
