@@ -169,7 +169,14 @@ template <typename Fn> CString FromApi(Fn fn)
 
 void Add(BatchFolderContext& context, const CString& path, const char* role)
 {
-    if (!path.IsEmpty()) context.folders.push_back(ProtectedFolder{path, role});
+    if (path.IsEmpty()) return;
+    context.folders.push_back(ProtectedFolder{path, role});
+    // %TEMP% and the program's folder often come in short form ("C:\Users\ADMINI~1\..."),
+    // while a value spells the long one: both are kept.
+    char longPath[MAX_PATH] = "";
+    DWORD n = GetLongPathNameA(path, longPath, MAX_PATH);
+    if (n != 0 && n < MAX_PATH && _stricmp(longPath, path) != 0)
+        context.folders.push_back(ProtectedFolder{longPath, role});
 }
 
 } // namespace

@@ -41,5 +41,6 @@ CString ResolveBatchFolder(const char* value, BatchFolderKind kind, const char* 
 
 // This host's protected folders, read from the system: the Windows and system folders,
 // both Program Files folders, ProgramData, the users' root and every profile in it, the
-// temporary directory and the program's folder. workDir is where the batch runs.
+// temporary directory and the program's folder, each also under its long name when given
+// in short (8.3) form. workDir is where the batch runs.
 BatchFolderContext HostBatchFolderContext(const char* workDir, const char* tempDir, const char* programDir);
