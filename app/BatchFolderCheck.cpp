@@ -115,6 +115,10 @@ BatchFolderVerdict CheckBatchFolder(const char* value, BatchFolderKind kind, con
     for (const CString& part : Components(value)) {
         if (strspn(part, ".") == static_cast<size_t>(part.GetLength()))
             return Refuse(BATCH_FOLDER_UNSAFE_COMPONENT, reason, Describe("has the component", part));
+        // Windows drops the dots that end a name: rmdir reads "users." as "users".
+        if (part.GetAt(part.GetLength() - 1) == '.')
+            return Refuse(BATCH_FOLDER_UNSAFE_COMPONENT, reason,
+                          Describe("has the component", part + ", whose final dot Windows drops"));
         // "PROGRA~1" may be another name of a protected folder, which no text comparison sees.
         for (int i = 0; i + 1 < part.GetLength(); ++i)
             if (part.GetAt(i) == '~' && isdigit(static_cast<unsigned char>(part.GetAt(i + 1))))
@@ -165,7 +169,14 @@ template <typename Fn> CString FromApi(Fn fn)
 
 void Add(BatchFolderContext& context, const CString& path, const char* role)
 {
-    if (!path.IsEmpty()) context.folders.push_back(ProtectedFolder{path, role});
+    if (path.IsEmpty()) return;
+    context.folders.push_back(ProtectedFolder{path, role});
+    // %TEMP% and the program's folder often come in short form ("C:\Users\ADMINI~1\..."),
+    // while a value spells the long one: both are kept.
+    char longPath[MAX_PATH] = "";
+    DWORD n = GetLongPathNameA(path, longPath, MAX_PATH);
+    if (n != 0 && n < MAX_PATH && _stricmp(longPath, path) != 0)
+        context.folders.push_back(ProtectedFolder{longPath, role});
 }
 
 } // namespace

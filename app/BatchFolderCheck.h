@@ -14,7 +14,7 @@ enum BatchFolderKind {
 enum BatchFolderVerdict {
     BATCH_FOLDER_OK = 0,
     BATCH_FOLDER_UNSAFE_CHARACTER = -1,  // cmd gives it a meaning, or no folder name holds it
-    BATCH_FOLDER_UNSAFE_COMPONENT = -2,  // "." / ".." or a short (8.3) name that may alias
+    BATCH_FOLDER_UNSAFE_COMPONENT = -2,  // "." / "..", a final dot or a short (8.3) name: may alias
     BATCH_FOLDER_UNRESOLVABLE = -3,      // network, device or drive-relative form
     BATCH_FOLDER_PROTECTED = -4,         // a drive root, a protected folder or an ancestor
 };
@@ -41,5 +41,6 @@ CString ResolveBatchFolder(const char* value, BatchFolderKind kind, const char* 
 
 // This host's protected folders, read from the system: the Windows and system folders,
 // both Program Files folders, ProgramData, the users' root and every profile in it, the
-// temporary directory and the program's folder. workDir is where the batch runs.
+// temporary directory and the program's folder, each also under its long name when given
+// in short (8.3) form. workDir is where the batch runs.
 BatchFolderContext HostBatchFolderContext(const char* workDir, const char* tempDir, const char* programDir);

@@ -1,23 +1,16 @@
 // Blob text conversions: narrow and wide texts converted, appended across widths and read
 // back. Every result keeps its zero tail, a conversion that succeeds reads back to the
 // text it came from, and a mixed append is the sum of its parts.
+#include "BlobTail.h"
 #include "FuzzHarness.h"
 #include <zvcrypt/Blob.h>
 #include <cstring>
 #include <cwchar>
 
+using fuzz::TailIsZero;
 using zvcrypt::Blob;
 
 namespace {
-
-// The zero bytes behind the capacity that make any content a terminated text.
-bool TailIsZero(const Blob& b)
-{
-    if (b.isNull()) return true;
-    for (unsigned long i = 0; i < zvcrypt::BLOB_ZERO_TAIL; ++i)
-        if (b.getData()[b.getSize() + i] != 0) return false;
-    return true;
-}
 
 std::string Narrow(const Blob& b) { return b.getString(); }
 std::wstring Wide(const Blob& b) { return b.getWString(); }

@@ -1,6 +1,7 @@
 // The first %NAME% pair of a registry text, expanded from the environment, narrow and wide,
 // against the rule: the text before the first '%', the variable's value, the text after
 // the second '%'; everything else stays, further '%' included.
+#include "BlobTail.h"
 #include "FuzzHarness.h"
 #include <zvcrypt/Blob.h>
 #include <zvcrypt/Config.h>
@@ -8,6 +9,7 @@
 #include <cstring>
 #include <cwchar>
 
+using fuzz::TailIsZero;
 using zvcrypt::Blob;
 
 namespace {
@@ -21,14 +23,6 @@ std::basic_string<Char> Expected(const std::basic_string<Char>& text, Getenv get
     if (second == std::basic_string<Char>::npos) return text;
     const Char* value = getenv_(text.substr(first + 1, second - first - 1).c_str());
     return text.substr(0, first) + (value ? value : std::basic_string<Char>()) + text.substr(second + 1);
-}
-
-bool TailIsZero(const Blob& b)
-{
-    if (b.isNull()) return true;
-    for (unsigned long i = 0; i < zvcrypt::BLOB_ZERO_TAIL; ++i)
-        if (b.getData()[b.getSize() + i] != 0) return false;
-    return true;
 }
 
 bool Check(const std::string& input, std::string& why)

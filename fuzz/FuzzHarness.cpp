@@ -1,4 +1,5 @@
 #include "FuzzHarness.h"
+#include "FileBytes.h"
 #include <windows.h>
 #include <cstdio>
 #include <cstdlib>
@@ -12,29 +13,11 @@ namespace {
 const std::string* g_current = nullptr;
 std::string g_crashFile;
 
-bool WriteFileBytes(const std::string& path, const std::string& bytes)
-{
-    FILE* f = fopen(path.c_str(), "wb");
-    if (!f) return false;
-    bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return fclose(f) == 0 && ok;
-}
-
-bool ReadFileBytes(const char* path, std::string& bytes)
-{
-    FILE* f = fopen(path, "rb");
-    if (!f) return false;
-    char buf[65536];
-    for (size_t n; (n = fread(buf, 1, sizeof buf, f)) > 0;) bytes.append(buf, n);
-    fclose(f);
-    return true;
-}
-
 // An undefined-behaviour trap or a bad access: keep the input that did it, then end.
 LONG WINAPI OnCrash(EXCEPTION_POINTERS* info)
 {
     unsigned long code = info && info->ExceptionRecord ? info->ExceptionRecord->ExceptionCode : 0;
-    if (g_current) WriteFileBytes(g_crashFile, *g_current);
+    if (g_current) WriteBytes(g_crashFile, *g_current);
     fprintf(stdout, "CRASH: exception 0x%08lX%s; reproducer: %s\n", code,
             code == EXCEPTION_ILLEGAL_INSTRUCTION ? " (undefined behaviour trapped)" : "", g_crashFile.c_str());
     fflush(stdout);
@@ -100,8 +83,11 @@ int Run(const Target& target, int argc, char** argv)
 
     std::string why;
     if (replay) {
-        std::string input;
-        if (!ReadFileBytes(replay, input)) { printf("%s: cannot read %s\n", target.name, replay); return 2; }
+        if (GetFileAttributesA(replay) == INVALID_FILE_ATTRIBUTES) {
+            printf("%s: cannot read %s\n", target.name, replay);
+            return 2;
+        }
+        std::string input = ReadBytes(replay);
         g_current = &input;
         bool ok = target.check(input, why);
         printf("%s: replay of %s: %s%s\n", target.name, replay, ok ? "passes" : "FAILS: ", ok ? "" : why.c_str());
@@ -124,7 +110,7 @@ int Run(const Target& target, int argc, char** argv)
         if (!target.check(input, why)) {
             ++failures;
             std::string file = out + "\\" + target.name + "-fail" + std::to_string(failures) + ".bin";
-            WriteFileBytes(file, input);
+            WriteBytes(file, input);
             printf("FAIL: %s; reproducer: %s\n", why.c_str(), file.c_str());
             if (failures >= 5) { ++inputs; break; }
         }

@@ -30,12 +30,8 @@ for target in x86 x64; do
     echo "Vacater.exe of $target does not carry version $version"; exit 1
   fi
   for f in "$dir"/*.exe "$dir"/*.dll; do
-    limit=$(size_limit "$target" "$(basename "$f")")
-    if [ "$limit" != - ] && [ "$(stat -c %s "$f")" -gt "$limit" ]; then
-      echo "$f is over its limit of $limit bytes"; exit 1
-    fi
-    foreign=$(foreign_imports "$f")
-    [ -z "$foreign" ] || { echo "$f imports DLLs that are not the system's: $foreign"; exit 1; }
+    faults=$(release_file_faults "$target" "$f")
+    [ -z "$faults" ] || { echo "$f:$faults (make size tells more)"; exit 1; }
   done
   rm -f "dist/$name.zip"
   (cd "$stage" && zip -q -r -X "$top/dist/$name.zip" "$name")

@@ -40,3 +40,13 @@ size_limit() {
     *) echo - ;;
   esac
 }
+
+# What is wrong with a release file, as marks to print after it, or nothing: over the size
+# limit of its target, or importing a DLL that is not the system's.
+release_file_faults() {
+  local target=$1 path=$2 limit foreign
+  limit=$(size_limit "$target" "$(basename "$path")")
+  if [ "$limit" != - ] && [ "$(stat -c %s "$path")" -gt "$limit" ]; then printf '  OVER THE LIMIT'; fi
+  foreign=$(foreign_imports "$path" | tr '\n' ' ')
+  if [ -n "$foreign" ]; then printf '  NOT A SYSTEM DLL: %s' "$foreign"; fi
+}

@@ -30,8 +30,10 @@ for entry in "tokenizer 2" "blob_text 4" "config_expand 4"; do
   set -- $entry
   share=$(awk -v s="$seconds" -v d="$2" 'BEGIN { printf "%.1f", s / d }')
   echo "== fuzz_$1 for $share s"
+  # No "|| true" behind the pipe: it would reset PIPESTATUS, and a program that died
+  # without its FAIL or CRASH line would pass.
   wine "$ZV_BUILD/bin/fuzz_$1.exe" --seconds "$share" --seed "$seed" --out "$out" </dev/null 2>&1 \
-    | tr -d '\r' | tee -a "$log" || true
+    | tr -d '\r' | tee -a "$log"
   [ "${PIPESTATUS[0]}" -eq 0 ] || rc=1
 done
 wine_down

@@ -14,10 +14,8 @@ for target in x86 x64; do
     path=build/release-$target/bin/$f
     size=$(stat -c %s "$path")
     limit=$(size_limit "$target" "$f")
-    mark=""
-    if [ "$limit" != - ] && [ "$size" -gt "$limit" ]; then mark="  OVER THE LIMIT"; status=1; fi
-    foreign=$(foreign_imports "$path" | tr '\n' ' ')
-    [ -n "$foreign" ] && { mark="$mark  NOT A SYSTEM DLL: $foreign"; status=1; }
+    mark=$(release_file_faults "$target" "$path")
+    [ -z "$mark" ] || status=1
     printf '%-6s %-14s %9d %9s  %s%s\n' "$target" "$f" "$size" "$limit" \
       "$(imports_of "$path" | tr '\n' ' ')" "$mark"
   done

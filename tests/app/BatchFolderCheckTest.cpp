@@ -1,6 +1,7 @@
 // Which "/RmDir" and "/RmAbsDir" values the clean-up batch may remove, and why the others
 // are refused: a host with its profile, system and temporary folders on C:.
 #include "BatchFolderCheck.h"
+#include "TempDir.h"
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <string>
@@ -62,6 +63,10 @@ TEST(BatchFolderCheck, RefusesWhatCmdWouldReadAsMoreThanOneFolderAndWhatHoldsThe
         {"C:\\x\\.\\y", ABS, BATCH_FOLDER_UNSAFE_COMPONENT, "component ."},
         {"x\\...", REL, BATCH_FOLDER_UNSAFE_COMPONENT, "component ..."},
         {"C:\\PROGRA~1", ABS, BATCH_FOLDER_UNSAFE_COMPONENT, "short name PROGRA~1"},
+        // Windows drops a name's final dots: each of these is a protected folder to rmdir.
+        {"C:\\users.", ABS, BATCH_FOLDER_UNSAFE_COMPONENT, "component users., whose final dot"},
+        {"C:\\users.\\bob", ABS, BATCH_FOLDER_UNSAFE_COMPONENT, "component users."},
+        {"\\windows..", REL, BATCH_FOLDER_UNSAFE_COMPONENT, "component windows.."},
         {"\\\\server\\share\\x", ABS, BATCH_FOLDER_UNRESOLVABLE, "network"},
         {"D:x", ABS, BATCH_FOLDER_UNRESOLVABLE, "current folder"},
         {"C:", REL, BATCH_FOLDER_UNRESOLVABLE, "current folder"},
@@ -142,4 +147,28 @@ TEST(BatchFolderCheck, HostContextHoldsThisMachinesFolders)
     EXPECT_EQ(BATCH_FOLDER_PROTECTED, CheckBatchFolder(windows, ABS, host));
     EXPECT_EQ(BATCH_FOLDER_PROTECTED, CheckBatchFolder("V:\\pkg", ABS, host));
     EXPECT_EQ(BATCH_FOLDER_PROTECTED, CheckBatchFolder("C:\\some", ABS, host));
+}
+
+TEST(BatchFolderCheck, HostFolderGivenInShortFormIsProtectedUnderItsLongName)
+{
+    TempDir dir("zvbatch");
+    const std::string profile = dir.path("longprofilename"), temp = profile + "\\AppData\\Temp";
+    const std::string folders[] = {profile, profile + "\\AppData", temp};
+    struct Removed {   // TempDir removes files only
+        const std::string* folders;
+        ~Removed() { for (int i = 2; i >= 0; --i) RemoveDirectoryA(folders[i].c_str()); }
+    } removed{folders};
+    for (const std::string& f : folders) ASSERT_TRUE(CreateDirectoryA(f.c_str(), nullptr)) << f;
+    char shortTemp[MAX_PATH] = "";
+    DWORD n = GetShortPathNameA(temp.c_str(), shortTemp, MAX_PATH);
+    ASSERT_TRUE(n > 0 && n < MAX_PATH);
+    if (std::string(shortTemp).find("longprofilename") != std::string::npos) GTEST_SKIP() << "no short names here";
+
+    // The temporary directory as %TEMP% often names it: in its short form.
+    BatchFolderContext host = HostBatchFolderContext("", shortTemp, "V:\\pkg");
+    CString reason;
+    EXPECT_EQ(BATCH_FOLDER_PROTECTED,
+              CheckBatchFolder((profile + "\\AppData").c_str(), BATCH_FOLDER_ABSOLUTE, host, &reason));
+    EXPECT_NE(std::string::npos, reason.str().find("which holds the temporary directory")) << reason.str();
+    EXPECT_EQ(BATCH_FOLDER_PROTECTED, CheckBatchFolder(temp.c_str(), BATCH_FOLDER_ABSOLUTE, host));
 }

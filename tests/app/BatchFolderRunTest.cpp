@@ -39,6 +39,7 @@ TEST_F(BatchFolderRun, EachValueRemovesAtMostTheFolderItNames)
         {"/RmAbsDir=\"%TEMP%\\..\"", BATCH_FOLDER_ABSOLUTE, {"{R}\\canary.txt", "{T}\\keep.txt"}, {}},
         {"/RmDir=..\\..", BATCH_FOLDER_RELATIVE, {"{R}\\canary.txt", "{T}\\keep.txt"}, {}},
         {"/RmAbsDir=C:\\", BATCH_FOLDER_ABSOLUTE, {"{R}\\canary.txt", "{T}\\keep.txt"}, {}},
+        {"/RmAbsDir={X}\\target.", BATCH_FOLDER_ABSOLUTE, {"{X}\\target\\c.txt"}, {}},   // rmdir drops the dot
         // Plain folders still go: under %TEMP%, on another drive, on the token.
         {"/RmDir=oldpkg", BATCH_FOLDER_RELATIVE, {"{T}\\keep.txt", "{T}\\oldpkg2\\c.txt"}, {"{T}\\oldpkg\\sub\\c.txt"}},
         {"/RmAbsDir=\"{T}\\cache\"", BATCH_FOLDER_ABSOLUTE, {"{T}\\keep.txt", "{T}\\cache.txt"}, {"{T}\\cache\\c.txt"}},

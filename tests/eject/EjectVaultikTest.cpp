@@ -92,21 +92,21 @@ TEST_F(EjectVaultik, ResultAndLibraryCallsFollowWhatTheDeviceReports)
         int passes1, passes2;
         bool asksError1, asksError2;
     } cases[] = {
-        {"nothing found: ten passes per command", "", 0, 10, 10, false, false},
+        {"nothing found: ten passes per command", "", EJECT_RESULT_DONE, 10, 10, false, false},
         {"ejected at once",
          std::string(S1) + "output USB\\VID_3E7A&PID_4012\\1&2&0: Vaultik\\r\\ndevice_s_ejected=2\\r\\n\ninfo EJECTED\n" +
              S2 + "output device_s_ejected=1\ninfo EJECTED\n",
-         0, 1, 1, false, false},
-        {"ejected without info, then none left", std::string(S2) + "output device_s_ejected=1\\r\\n\n", 0, 10, 2,
-         false, false},
+         EJECT_RESULT_DONE, 1, 1, false, false},
+        {"ejected without info, then none left", std::string(S2) + "output device_s_ejected=1\\r\\n\n",
+         EJECT_RESULT_DONE, 10, 2, false, false},
         {"vetoed on the second command",
          std::string(S1) + "info EJECTED_FAILED\nerror CR_INVALID_DEVNODE\n" + S2 +
              "output device_s_ejected=0\ninfo EJECTED_FAILED\nerror CR_REMOVE_VETOED\n",
-         -2, 1, 1, true, true},
+         EJECT_RESULT_REFUSED, 1, 1, true, true},
         {"failed with another error: inconclusive", std::string(S2) + "info EJECTED_FAILED\nerror CR_FAILURE\nrepeat\n",
-         0, 10, 10, false, true},
-        {"info must be exactly EJECTED", std::string(S1) + "info EJECTED \nrepeat\n" + S2 + "info ejected\nrepeat\n", 0,
-         10, 10, false, false},
+         EJECT_RESULT_DONE, 10, 10, false, true},
+        {"info must be exactly EJECTED", std::string(S1) + "info EJECTED \nrepeat\n" + S2 + "info ejected\nrepeat\n",
+         EJECT_RESULT_DONE, 10, 10, false, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -196,7 +196,7 @@ TEST_F(EjectVaultik, TracesTellWhatHappened)
     for (char c : ReadBytes(logPath))
         if (c) log += c;  // the text, whatever the file's encoding mark
     useTraces(0x08000000);  // errors only from here on (this clears the log)
-    EXPECT_EQ(-2, result);
+    EXPECT_EQ(EJECT_RESULT_REFUSED, result);
     const char* const inOrder[] = {
         "--> CRemoveManager::EjectVaultik\n",
         "No Splash file defined ! ",
