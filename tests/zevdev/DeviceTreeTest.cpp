@@ -4,6 +4,7 @@
 #include "ChildProcess.h"
 #include "RegisteredDevice.h"
 #include "FileBytes.h"
+#include "Occurrences.h"
 #include "TempDir.h"
 #include "ZevDevSim.h"
 #include <algorithm>
@@ -20,13 +21,6 @@ std::string Journal()
     std::string text(ZDSIM_GetJournal(nullptr, 0) + 1, '\0');
     text.resize(ZDSIM_GetJournal(&text[0], static_cast<unsigned long>(text.size())));
     return text;
-}
-
-size_t Count(const std::string& text, const std::string& needle)
-{
-    size_t n = 0;
-    for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1)) ++n;
-    return n;
 }
 
 class DeviceTree : public ::testing::Test {
@@ -91,7 +85,7 @@ TEST_F(DeviceTree, EachCommandFindsItsTokensOnlyAndReportsThemWhole)
               Run("eject \"usb\\vid_3e7a&pid_4107\\zvtest99\""));
     std::string journal = Journal();
     EXPECT_EQ(0u, journal.find("# no scenario: ")) << journal;
-    EXPECT_EQ(3u, Count(journal, "ZDAPI_ZevDevExec\t"));
+    EXPECT_EQ(3u, Occurrences(journal, "ZDAPI_ZevDevExec\t"));
 }
 
 TEST_F(DeviceTree, BadCommandsAndSmallBuffersAreAnsweredSafely)
@@ -178,9 +172,9 @@ TEST_F(DeviceTree, VacaterEjectsInOnePassPerCommandAndLogsTheDeviceRecord)
     EXPECT_EQ(0u, run.exitCode);
 
     std::string journal = ReadBytes(dir.path("journal.txt"));
-    EXPECT_EQ(2u, Count(journal, "ZDAPI_ZevDevExec\t")) << journal;
-    EXPECT_EQ(1u, Count(journal, CMD_40)) << journal;
-    EXPECT_EQ(1u, Count(journal, CMD_41)) << journal;
+    EXPECT_EQ(2u, Occurrences(journal, "ZDAPI_ZevDevExec\t")) << journal;
+    EXPECT_EQ(1u, Occurrences(journal, CMD_40)) << journal;
+    EXPECT_EQ(1u, Occurrences(journal, CMD_41)) << journal;
 
     WIN32_FIND_DATAA found;
     HANDLE h = FindFirstFileA((logPath + "*").c_str(), &found);
