@@ -1,6 +1,6 @@
 // The log file as another program sees it: a child process logs with real registry
-// settings and environment, and the tests compare the bytes of its log file. The ring
-// log's output step is driven directly, at the moments the ring fills.
+// settings and environment, and the tests compare the bytes of its log file. (The ring
+// back-end alone: LogRingTest.cpp.)
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <cstring>
@@ -205,6 +205,9 @@ std::vector<Case> cases()
          {{"later\\test.log", std::string("\0\0createlog();", 14), STARTS}, {"later\\test.log", "lost line", 0},
           {"later\\test.log", "second line\r\n", 1}, {"later\\test.log", "end(endtime=", 1}}},
         {"UnwritablePathLosesEveryLineButTheProgramGoesOn", "lines 20", {S("LogPath", "$D\\plainfile\\test.log")}, {},
+         {{"plainfile", "x", EQUALS}}, {}, 1, "plainfile", "x"},
+        // Every line gives up on the file and releases the lock: the other threads go on.
+        {"UnwritablePathLetsEveryThreadGoOn", "threads 4 50", {S("LogPath", "$D\\plainfile\\test.log")}, {},
          {{"plainfile", "x", EQUALS}}, {}, 1, "plainfile", "x"},
         {"StaysOpenWritesTheSameLines", "lines 50", {N("LogStaysOpen", 1)}, {},
          {{T, "[VACATER]line ", 50}, {T, "[VACATER]line 49\r\n", 1}, {T, "};\r\n", 1}}},
