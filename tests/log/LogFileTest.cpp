@@ -49,13 +49,6 @@ std::string systemText(DWORD code)
     return std::string(buf, strcspn(buf, "\r\n"));
 }
 
-std::string wide(const std::string& narrow)
-{
-    std::string out;
-    for (char c : narrow) out += std::string(1, c) + '\0';
-    return out;
-}
-
 // Starts log_child.exe (beside us) in cwd (empty: ours) with our environment changed by env
 // (an empty value removes the variable; ZVCRYPT_LOG_CONF is removed unless given) and its
 // standard error in errPath. Returns its exit code; pid receives its process id.
@@ -212,9 +205,9 @@ std::vector<Case> cases()
         {"StaysOpenWritesTheSameLines", "lines 50", {N("LogStaysOpen", 1)}, {},
          {{T, "[VACATER]line ", 50}, {T, "[VACATER]line 49\r\n", 1}, {T, "};\r\n", 1}}},
         {"WideLogIsContinuedInUtf16", "trace", {N("LogClear", 0)}, {},
-         {{T, std::string("\xFF\xFE", 2) + wide("old\r\ncontinuelog();\r\n"), STARTS}, {T, wide("Hello 5\r\n"), 1},
-          {T, wide("};\r\n"), 1}, {T, "Hello 5", 0}},
-         {}, 1, T, std::string("\xFF\xFE", 2) + wide("old\r\n")},
+         {{T, std::string("\xFF\xFE", 2) + Utf16Bytes("old\r\ncontinuelog();\r\n"), STARTS},
+          {T, Utf16Bytes("Hello 5\r\n"), 1}, {T, Utf16Bytes("};\r\n"), 1}, {T, "Hello 5", 0}},
+         {}, 1, T, std::string("\xFF\xFE", 2) + Utf16Bytes("old\r\n")},
         {"WithoutWriteOutTheNewFileGetsOnlyItsMark", "lines 3", {N("WriteOut", 0), N("PrintOut", 1)}, {},
          {{T, std::string("\0\0", 2), EQUALS}}},
         {"DefaultPathIsInTheProfile", "trace", {S("LogPath", "")}, {}, {{"zv.log", "Hello 5\r\n", 1}},
