@@ -72,7 +72,9 @@ TEST(LogRaw, EndsEveryLineWithCarriageReturnLineFeedAndCutsAt4095)
 TEST(LogEntryPoints, WithoutALoggerWritesAreDroppedUnlessForcedThenGoToStandardError)
 {
     EXPECT_EQ("", stderrOf([] { zvLogWrite(__FILE__, __LINE__, LOGMASK_ERROR, "dropped"); }));
+    EXPECT_FALSE(zvLogWouldWrite(LOGMASK_ERROR));  // callers may skip building their text
     Forced forced;
+    EXPECT_TRUE(zvLogWouldWrite(LOGMASK_TRACE));
     EXPECT_EQ("*forced line 2*next\n", stderrOf([] {
         zvLogWrite(__FILE__, __LINE__, LOGMASK_TRACE, "forced %s %d", "line", 2);
         zvLogWrite(nullptr, 0, 0, "next\n");

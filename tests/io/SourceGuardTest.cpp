@@ -7,16 +7,10 @@
 #include "ChildProcess.h"
 #include "RegistryKey.h"
 #include "FileBytes.h"
+#include "Occurrences.h"
 #include "TempDir.h"
 
 namespace {
-
-size_t count(const std::string& text, const std::string& piece)
-{
-    size_t n = 0;
-    for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) ++n;
-    return n;
-}
 
 // The environment variable that names the logger's settings key, for the children of one test.
 struct LogConf {
@@ -44,13 +38,13 @@ TEST(LoggingSource, AProgramUsingOnlyTheFileAndTheExceptionWritesTheirLinesToIts
     const std::string data = ReadBytes(log);
     const char preamble[] = "\0\0createlog();\r\nioFileType(\"class zvcrypt::zvFile\");\r\n";
     EXPECT_EQ(0u, data.find(std::string(preamble, sizeof preamble - 1))) << data.substr(0, 80);
-    EXPECT_EQ(1u, count(data, "zvFile.cpp("));
+    EXPECT_EQ(1u, Occurrences(data, "zvFile.cpp("));
     const size_t seek = data.find("): :-[can't seek on closed file\r\n\t\t******* [infoThread=");
     ASSERT_NE(std::string::npos, seek);
     EXPECT_EQ(data.find("\t\t******* [OS Error=(", seek), data.find("\t\t******* [OS Error=("));
     // Every exception object the throw made is traced when made and when gone.
-    const size_t made = count(data, "zvCryptException(  28): no such segment ***zvCryptException()\r\n");
+    const size_t made = Occurrences(data, "zvCryptException(  28): no such segment ***zvCryptException()\r\n");
     EXPECT_GE(made, 1u);
-    EXPECT_EQ(made, count(data, "zvCryptException(  43): no such segment ***~zvCryptException()\r\n"));
+    EXPECT_EQ(made, Occurrences(data, "zvCryptException(  43): no such segment ***~zvCryptException()\r\n"));
     EXPECT_EQ(data.size() - 4, data.rfind("};\r\n")) << "closing block last";
 }

@@ -25,7 +25,7 @@ TEST(PlainFile, WrittenBytesReachTheDiskUntranslatedAndReadBackWhole)
         zvIO* io = new zvFile;
         zvFile& f = *static_cast<zvFile*>(io);
         ASSERT_TRUE(f.create(p.c_str(), true, kReadWrite));
-        EXPECT_EQ(0, f.control(0, bytes.data(), 2));  // code 0 writes
+        EXPECT_EQ(0, f.control(zvIO::CONTROL_MARKER, bytes.data(), 2));  // the marker is written
         EXPECT_EQ(0, f.control(3, "ignored", 7));
         EXPECT_EQ(26, f.write(bytes.data() + 2, 26));
         EXPECT_TRUE(f.write(zvcrypt::Blob("!")));
@@ -117,7 +117,7 @@ TEST(PlainFile, AFileHeldByOthersRefusesWhatTheyDoNotShare)
     HANDLE reader = CreateFileA(p.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, reader);
-    for (int mode : {1, 2, 3})
+    for (int mode : {zvIO::OPEN_WRITE, zvIO::OPEN_UPDATE, zvIO::OPEN_APPEND})
         EXPECT_FALSE(f.open(p.c_str(), mode, kReadWrite)) << mode;
     EXPECT_FALSE(f.create(p.c_str(), true, kReadWrite));
     EXPECT_TRUE(f.open(p.c_str(), zvIO::OPEN_READ, kReadWrite));

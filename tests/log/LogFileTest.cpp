@@ -1,6 +1,6 @@
 // The log file as another program sees it: a child process logs with real registry
-// settings and environment, and the tests compare the bytes of its log file. The ring
-// log's output step is driven directly, at the moments the ring fills.
+// settings and environment, and the tests compare the bytes of its log file. (The ring
+// back-end alone: LogRingTest.cpp.)
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <cstring>
@@ -47,13 +47,6 @@ std::string systemText(DWORD code)
     FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buf,
                    4095, nullptr);
     return std::string(buf, strcspn(buf, "\r\n"));
-}
-
-std::string wide(const std::string& narrow)
-{
-    std::string out;
-    for (char c : narrow) out += std::string(1, c) + '\0';
-    return out;
 }
 
 // Starts log_child.exe (beside us) in cwd (empty: ours) with our environment changed by env
@@ -206,12 +199,15 @@ std::vector<Case> cases()
           {"later\\test.log", "second line\r\n", 1}, {"later\\test.log", "end(endtime=", 1}}},
         {"UnwritablePathLosesEveryLineButTheProgramGoesOn", "lines 20", {S("LogPath", "$D\\plainfile\\test.log")}, {},
          {{"plainfile", "x", EQUALS}}, {}, 1, "plainfile", "x"},
+        // Every line gives up on the file and releases the lock: the other threads go on.
+        {"UnwritablePathLetsEveryThreadGoOn", "threads 4 50", {S("LogPath", "$D\\plainfile\\test.log")}, {},
+         {{"plainfile", "x", EQUALS}}, {}, 1, "plainfile", "x"},
         {"StaysOpenWritesTheSameLines", "lines 50", {N("LogStaysOpen", 1)}, {},
          {{T, "[VACATER]line ", 50}, {T, "[VACATER]line 49\r\n", 1}, {T, "};\r\n", 1}}},
         {"WideLogIsContinuedInUtf16", "trace", {N("LogClear", 0)}, {},
-         {{T, std::string("\xFF\xFE", 2) + wide("old\r\ncontinuelog();\r\n"), STARTS}, {T, wide("Hello 5\r\n"), 1},
-          {T, wide("};\r\n"), 1}, {T, "Hello 5", 0}},
-         {}, 1, T, std::string("\xFF\xFE", 2) + wide("old\r\n")},
+         {{T, std::string("\xFF\xFE", 2) + Utf16Bytes("old\r\ncontinuelog();\r\n"), STARTS},
+          {T, Utf16Bytes("Hello 5\r\n"), 1}, {T, Utf16Bytes("};\r\n"), 1}, {T, "Hello 5", 0}},
+         {}, 1, T, std::string("\xFF\xFE", 2) + Utf16Bytes("old\r\n")},
         {"WithoutWriteOutTheNewFileGetsOnlyItsMark", "lines 3", {N("WriteOut", 0), N("PrintOut", 1)}, {},
          {{T, std::string("\0\0", 2), EQUALS}}},
         {"DefaultPathIsInTheProfile", "trace", {S("LogPath", "")}, {}, {{"zv.log", "Hello 5\r\n", 1}},

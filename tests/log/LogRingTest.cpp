@@ -25,13 +25,6 @@ std::string trailerAt(time_t when)
     return zvcrypt::zvRingTrailer(zvcrypt::logTimeStamp(when).c_str());
 }
 
-std::string utf16(const std::string& text)
-{
-    std::string wide;
-    for (char c : text) wide += std::string{c, '\0'};
-    return wide;
-}
-
 unsigned long usedLength(const std::string& file)
 {
     unsigned long used = 0;
@@ -128,14 +121,14 @@ TEST_P(LogRingMarker, TheTrailerHasTheWidthOfTheTextMarker)
 {
     const MarkerCase& c = GetParam();
     io->control(zvIO::CONTROL_MARKER, c.mark, 2);
-    const std::string line = c.utf16 ? utf16("line\r\n") : "line\r\n";
+    const std::string line = c.utf16 ? Utf16Bytes("line\r\n") : "line\r\n";
     time_t before = time(nullptr);
     ASSERT_EQ(int(line.size()), put(line));
     time_t after = time(nullptr);
     std::string data = file();
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(c.mark), 2), data.substr(0, 2));
     std::string expected[2] = {trailerAt(before), trailerAt(after)};
-    for (std::string& t : expected) t = line + (c.utf16 ? utf16(t) : t);
+    for (std::string& t : expected) t = line + (c.utf16 ? Utf16Bytes(t) : t);
     std::string got = data.substr(HEADER, expected[1].size());
     EXPECT_TRUE(got == expected[0] || got == expected[1]) << got;
 }

@@ -51,8 +51,8 @@ DWORD FinishChild(HANDLE process, DWORD timeoutMs)
     DWORD code = CHILD_HUNG;
     if (WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0)
         GetExitCodeProcess(process, &code);
-    else
-        TerminateProcess(process, 99);
+    else if (TerminateProcess(process, 99))
+        WaitForSingleObject(process, 5000);  // until it lets go of its files
     CloseHandle(process);
     return code;
 }

@@ -23,3 +23,13 @@ bool WriteBytes(const std::string& path, const std::string& bytes)
     CloseHandle(h);
     return ok && done == bytes.size();
 }
+
+std::string Utf16Bytes(const std::string& ascii)
+{
+    std::string bytes;
+    for (char c : ascii) {
+        bytes += c;
+        bytes += '\0';
+    }
+    return bytes;
+}

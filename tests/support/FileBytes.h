@@ -7,3 +7,5 @@
 std::string ReadBytes(const std::string& path);
 // Replaces the file's contents; false when it cannot be written whole.
 bool WriteBytes(const std::string& path, const std::string& bytes);
+// ASCII text as a UTF-16LE file holds it: each character followed by a zero byte.
+std::string Utf16Bytes(const std::string& ascii);

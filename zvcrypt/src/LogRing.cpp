@@ -34,8 +34,27 @@ LogRing::~LogRing()
 
 int LogRing::write(const void* text, unsigned int length)
 {
-    const Blob& tail = trailer(markerIsUtf16());
-    return zvRingWrite(*this, text, length, tail.getData(), tail.getLength());
+    int written = zvIOMemFile::write(text, length);
+    if (written == SHM_MEMORY_FULL) {
+        // Full: the line starts the data again and overwrites the oldest text. It gets no
+        // trailer; the next line, written behind it, brings one.
+        seek(0, SEEK_FROM_START);
+        written = zvIOMemFile::write(text, length);
+        flush();
+        return written;
+    }
+    if (written == static_cast<int>(length)) {
+        // The trailer goes behind the line and the position back in front of it, so the
+        // next line overwrites it. A trailer that does not fit behind the line is left
+        // out: the failed write only zeroes the free rest, and moving back by its length
+        // would step into the line just written.
+        const Blob& tail = trailer(markerIsUtf16());
+        const int tailLength = static_cast<int>(tail.getLength());
+        if (zvIOMemFile::write(tail.getData(), tail.getLength()) == tailLength)
+            seek(-tailLength, SEEK_FROM_CURRENT);
+    }
+    flush();
+    return written;
 }
 
 bool LogRing::markerIsUtf16() const
@@ -62,34 +81,6 @@ const Blob& LogRing::trailer(bool utf16)
 std::string zvRingTrailer(const char* timeStamp)
 {
     return std::string("\";\r\n\r\n\r\nEOF(lastlogtime=\"") + (timeStamp ? timeStamp : "") + "\");\r\n";
-}
-
-int zvRingWrite(zvIOMemFile& io, const void* text, unsigned int textLength,
-                const void* trailer, unsigned int trailerLength)
-{
-    // The mapped file's own write: io may be a LogRing, whose write comes here.
-    auto put = [&io](const void* data, unsigned int length) {
-        return io.zvIOMemFile::write(data, length);
-    };
-    int written = put(text, textLength);
-    if (written == SHM_MEMORY_FULL) {
-        // Full: the line starts the data again and overwrites the oldest text. It gets no
-        // trailer; the next line, written behind it, brings one.
-        io.seek(0, zvIO::SEEK_FROM_START);
-        written = put(text, textLength);
-        io.flush();
-        return written;
-    }
-    if (written == static_cast<int>(textLength) && trailerLength) {
-        // The trailer goes behind the line and the position back in front of it, so the
-        // next line overwrites it. A trailer that does not fit behind the line is left
-        // out: the failed write only zeroes the free rest, and moving back by its length
-        // would step into the line just written.
-        if (put(trailer, trailerLength) == static_cast<int>(trailerLength))
-            io.seek(-static_cast<long>(trailerLength), zvIO::SEEK_FROM_CURRENT);
-    }
-    io.flush();
-    return written;
 }
 
 }  // namespace zvcrypt

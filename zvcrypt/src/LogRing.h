@@ -15,8 +15,12 @@ public:
     explicit LogRing(unsigned long ringSize);
     ~LogRing() override;
 
-    // The text, then the trailer with the current time (zvRingWrite). The trailer has the
-    // width of the text marker in the file's header: UTF-16LE after FF FE, else 8-bit.
+    // Writes the text at the current position, then the trailer with the current time, and
+    // moves back in front of the trailer, so the next write overwrites it; a trailer that
+    // does not fit is left out. The trailer has the width of the text marker in the file's
+    // header: UTF-16LE after FF FE, else 8-bit. A text that does not fit (-4) is written
+    // again at the beginning of the data, without a trailer. Returns the result of the
+    // last write of the text (its length, or the failure code).
     int write(const void* text, unsigned int length) override;
 
     // The trailer of the current second, 8-bit or UTF-16LE. Its time stamp costs a ctime(),
@@ -36,13 +40,5 @@ private:
 
 // "\";\r\n\r\n\r\nEOF(lastlogtime=\"<time stamp>\");\r\n"
 std::string zvRingTrailer(const char* timeStamp);
-
-// Writes the text at the current position. When it does not fit (write result -4), it is
-// written again at the beginning of the data, without a trailer. Otherwise the trailer is
-// written behind it and the position moved back in front of the trailer, so the next
-// output overwrites it; a trailer that does not fit is left out. Returns the result of the
-// last write of the text (its length, or the failure code).
-int zvRingWrite(zvIOMemFile& io, const void* text, unsigned int textLength,
-                const void* trailer, unsigned int trailerLength);
 
 }  // namespace zvcrypt

@@ -41,13 +41,13 @@ long zvIOMemFile::seek(long offset, int origin)
     long length = static_cast<long>(mFile.getLength());
     bool moved = false;
     switch (origin) {
-    case 0:
+    case SEEK_FROM_START:
         moved = offset >= 0 && mFile.setDataLength(static_cast<unsigned long>(offset));
         break;
-    case 1:
+    case SEEK_FROM_CURRENT:
         moved = length + offset >= 0 && mFile.setDataLength(static_cast<unsigned long>(length + offset));
         break;
-    case 2:
+    case SEEK_FROM_END:
         // The offset counts backwards from the end.
         moved = length - offset >= 0 && mFile.setDataLength(static_cast<unsigned long>(length - offset));
         break;
@@ -73,7 +73,7 @@ int zvIOMemFile::read(void* buffer, unsigned int length)
     if (length > mFile.getSize())
         length = static_cast<unsigned int>(mFile.getSize());
     memcpy(buffer, mpView, length);
-    seek(static_cast<long>(length), 1);
+    seek(static_cast<long>(length), SEEK_FROM_CURRENT);
     return static_cast<int>(length);
 }
 

@@ -1,5 +1,6 @@
 // The zvIO back-end over a memory-mapped file: the logger's ring log (IOFileType 2).
-// A write that does not fit returns -4; the logger then starts again at the beginning.
+// A write that does not fit returns -4; the ring back-end (LogRing) then starts again at the
+// beginning of the data.
 #pragma once
 #include <zvcrypt/zvIO.h>
 #include <zvcrypt/MemFile.h>
