@@ -1,6 +1,7 @@
 // The order in which zvlog prints a log, on files laid out by hand: rings before and after
 // a wrap, a line cut short, wide text, files that are no log; and following a growing log.
 #include <gtest/gtest.h>
+#include "FileBytes.h"
 #include "LogFollower.h"
 #include "LogReader.h"
 #include <cstdint>
@@ -20,16 +21,6 @@ void put32(std::string& bytes, size_t offset, uint32_t value)
 {
     for (int i = 0; i < 4; ++i)
         bytes[offset + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-
-std::string wide(const std::string& ascii)
-{
-    std::string out;
-    for (char c : ascii) {
-        out += c;
-        out += '\0';
-    }
-    return out;
 }
 
 // A ring file: header (mark, magic 666, header size, used length), then data, then zeros up
@@ -105,18 +96,18 @@ INSTANTIATE_TEST_SUITE_P(
         OrderCase{"RingWhoseUsedLengthLiesBeyondTheFile", ring("A line\r\n", 5000, 8), LOGFILE_RING,
                   "A line\r\n", false},
         OrderCase{"WideRingPrintedAsUtf8",
-                  ring(wide("D \xE4\r\n") + wide(TRAILER) + wide("x\r\nC\r\n"), 44 + 10, 256, true), LOGFILE_RING,
+                  ring(Utf16Bytes("D \xE4\r\n") + Utf16Bytes(TRAILER) + Utf16Bytes("x\r\nC\r\n"), 44 + 10, 256, true), LOGFILE_RING,
                   "C\r\nD \xC3\xA4\r\n" + EOF_LINE, false},
         OrderCase{"AnsiLog", std::string(2, '\0') + PLAIN, LOGFILE_PLAIN, PLAIN, false},
         OrderCase{"AnsiLogKeepsItsBytes", std::string(2, '\0') + "createlog();\r\n\xE4\xFC\r\n", LOGFILE_PLAIN,
                   "createlog();\r\n\xE4\xFC\r\n", false},
-        OrderCase{"Utf16LogPrintedAsUtf8", "\xFF\xFE" + wide("continuelog();\r\n") + std::string("\xAC\x20\x3D\xD8\x00\xDE\r\0\n\0", 10),
+        OrderCase{"Utf16LogPrintedAsUtf8", "\xFF\xFE" + Utf16Bytes("continuelog();\r\n") + std::string("\xAC\x20\x3D\xD8\x00\xDE\r\0\n\0", 10),
                   LOGFILE_PLAIN, "continuelog();\r\n\xE2\x82\xAC\xF0\x9F\x98\x80\r\n", false},
         OrderCase{"EmptiedLogContinuedWithoutMark", "continuelog();\r\nx\r\n", LOGFILE_PLAIN, "continuelog();\r\nx\r\n",
                   false},
         OrderCase{"LogWithATornLastLine", std::string(2, '\0') + "createlog();\r\nhalf a li", LOGFILE_PLAIN,
                   "createlog();\r\nhalf a li\r\n", true},
-        OrderCase{"Utf16LogCutInsideACharacter", "\xFF\xFE" + wide("createlog();\r\n") + "a", LOGFILE_PLAIN,
+        OrderCase{"Utf16LogCutInsideACharacter", "\xFF\xFE" + Utf16Bytes("createlog();\r\n") + "a", LOGFILE_PLAIN,
                   "createlog();\r\n", true},
         OrderCase{"EmptyFile", "", LOGFILE_PLAIN, "", false},
         OrderCase{"MarkOnly", std::string(2, '\0'), LOGFILE_PLAIN, "", false},
@@ -205,7 +196,7 @@ TEST(LogFollowing, PlainLogGivesOnlyWholeLinesAndStartsAgainWhenEmptied)
 TEST(LogFollowing, WideLogIsGivenAsUtf8)
 {
     LogFollower follower;
-    std::string file = "\xFF\xFE" + wide("createlog();\r\n");
+    std::string file = "\xFF\xFE" + Utf16Bytes("createlog();\r\n");
     EXPECT_EQ("createlog();\r\n", follower.next(file));
     file += std::string("\xE4\0\r\0\n\0", 6);
     EXPECT_EQ("\xC3\xA4\r\n", follower.next(file));
