@@ -165,8 +165,9 @@ std::vector<Case> cases()
 {
     const std::vector<Val> early = {N("LogLevel", 0x01000000), S("LogPath", "$D\\test.log"), N("PrintOut", 0)};
     return {
+        // A new file is not read back for its mark: no read error reaches standard error.
         {"ClearOnStartEmptiesThePreviousLog", "trace", {}, {},
-         {{T, "createlog();", 1}, {T, "continuelog();", 0}, {T, "Hello 5", 1}}, {}, 2},
+         {{T, "createlog();", 1}, {T, "continuelog();", 0}, {T, "Hello 5", 1}, {"stderr.txt", ":-[", 0}}, {}, 2},
         {"LevelZeroTouchesNoFile", "trace", {N("LogLevel", 0)}, {N("LogLevel", 0), S("LogPath", "$D\\test.log")},
          {{T, "", ABSENT}}},
         {"NullTextStartsNothing", "nulltext", {}, {}, {{T, "", ABSENT}}},

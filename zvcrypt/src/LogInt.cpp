@@ -396,7 +396,9 @@ int zvCLog::checkEncoding(int flags)
     long position = m_pSzvIO->tell();
     m_pSzvIO->seek(0, zvIO::SEEK_FROM_START);
     unsigned char pair[2] = {0, 0};
-    int n = m_pSzvIO->read(pair, 2);
+    // A file just created is empty and open for writing only: a read could only fail (and
+    // say so on standard error), and the mark it would take is the zero pair anyway.
+    int n = (flags & ENCODING_NEW_MARK) ? 0 : m_pSzvIO->read(pair, 2);
     m_pSzvIO->seek(0, zvIO::SEEK_FROM_START);
     if (flags & (ENCODING_REWRITE_MARK | ENCODING_NEW_MARK)) {
         unsigned char mark[2] = {pair[0], pair[1]};
