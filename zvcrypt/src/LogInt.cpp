@@ -95,11 +95,9 @@ zvCLog::zvCLog()
       mbShowPid(false), mbShowTid(false), mbThreadSave(true), mbWriteOut(true),
       miState(LOGSTATE_NOT_STARTED), mulFileWidth(20), mulKeptMask(0), mulLevelMask(0),
       mulPrefixLen(0), miEncoding(ENCODING_8BIT), miIndent(0), miIOFileType(0),
-      mulRingSize(RING_MIN), mpLock(nullptr), mpProfiler(nullptr), mpHeapAnalyser(nullptr),
-      m_pSzvIO(nullptr)
+      mulRingSize(RING_MIN), mSourceFilter("all"), mpLock(nullptr), mpProfiler(nullptr),
+      mpHeapAnalyser(nullptr), m_pSzvIO(nullptr)
 {
-    mSourceFilter.format("%s", "all");
-    mTag.format(nullptr);
     mpLock = new zvCritSec();
     setLogPath(nullptr);
     zvMessage::getInstance()->broadcast(ZV_MSG_LOG_STARTED);
@@ -150,7 +148,7 @@ void zvCLog::configure(const Config& store)
 
     unsigned long value = 0;
     Blob text;
-    auto flag = [&](const char* key, bool& target) {
+    auto flag = [&](const char* key, auto& target) {
         unsigned long v = 0;
         if (store.getValue(key, v)) target = (v == 1);
     };
@@ -170,7 +168,7 @@ void zvCLog::configure(const Config& store)
     if (store.getValue("LogLevel", value)) mulLevelMask = value;
     flag("LogFileAppendPID", mbAppendPid);
     flag("LogFileAppendProcName", mbAppendProcName);
-    if (store.getValue("LogFiles", text)) mSourceFilter.format("%s", textOf(text).c_str());
+    if (store.getValue("LogFiles", text)) mSourceFilter.set(textOf(text).c_str());
     if (store.getValue("FixFileNameLen", value)) mulFileWidth = value;
     flag("LogShortPath", mbShortPath);
     flag("ShowPid", mbShowPid);
@@ -199,7 +197,7 @@ void zvCLog::configure(const Config& store)
 
 void zvCLog::setTag(const char* tag)
 {
-    mTag.format("%s", tag ? tag : "");
+    mTag.set(tag);
 }
 
 void zvCLog::addSubProc(const char* name)
@@ -260,7 +258,7 @@ void zvCLog::writeLine(const char* sourceFile, int line, unsigned long mask, con
         if (mbShowFileAndLine) {
             unsigned long width = mulFileWidth;
             logSourceField(out, sourceFile, base, baseLen, line, mbShortPath, width);
-            if (width > mulFileWidth) mulFileWidth = width;
+            mulFileWidth.raiseTo(width);
             mulPrefixLen = static_cast<unsigned long>(out.length());
         }
     } else {
@@ -268,7 +266,9 @@ void zvCLog::writeLine(const char* sourceFile, int line, unsigned long mask, con
         out.blanks(indent > 67 ? 67 : indent);
     }
 
-    if (mTag.getLength() > 0) out.add(mTag.getString(), mTag.getLength());
+    size_t tagLength = 0;
+    const char* tag = mTag.getString(&tagLength);
+    if (tagLength > 0) out.add(tag, tagLength);
     if (mbShowDate) {
         char date[200], time[100];
         nowDate(date, sizeof date);
@@ -280,8 +280,8 @@ void zvCLog::writeLine(const char* sourceFile, int line, unsigned long mask, con
         void* tid = reinterpret_cast<void*>(static_cast<UINT_PTR>(GetCurrentThreadId()));
         out.addf(mbThreadSave ? "[tid=%p] " : "[TID=%p] ", tid);
     }
-    if (mpHeapAnalyser)
-        out.addf("[Mem[%4dKb]] ", static_cast<int>(logHeapCurrent(mpHeapAnalyser) >> 10));
+    if (LogProcAnalyse* analyser = mpHeapAnalyser)
+        out.addf("[Mem[%4dKb]] ", static_cast<int>(logHeapCurrent(analyser) >> 10));
     int level = miIndent;
     if (level > 0) out.blanks(5 * static_cast<size_t>(level));
     out.add(text);

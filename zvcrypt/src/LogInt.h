@@ -1,7 +1,9 @@
 // The logger singleton: settings, line writer, log file frame and output.
 #pragma once
+#include "LogShared.h"
 #include <zvcrypt/LogDefs.h>
 #include <zvcrypt/StrBlob.h>
+#include <atomic>
 #include <list>
 #include <string>
 #include <windows.h>
@@ -78,7 +80,7 @@ public:
                DWORD osError) override;
     void configure(const Config& store) override;
     void setTag(const char* tag) override;
-    void indent(int delta) override { miIndent = miIndent + delta; }
+    void indent(int delta) override { miIndent.add(delta); }
     void addSubProc(const char* name) override;
     void removeSubProc(const char* name) override;
     void clear() override;
@@ -110,39 +112,40 @@ private:
     zvIO* createBackEnd();
     std::string appendedName(char separator) const;
 
-    // Settings (flags).
+    // Settings (flags). What a line's formatting reads may be set by another thread while
+    // the line is formatted outside the lock: those fields are LogShared.
     bool mbClear;
     bool mbStaysOpen;
     bool mbAppendProcName;
     bool mbAppendPid;
-    bool mbPrintOut;
-    bool mbShowDate;
-    bool mbShowFileAndLine;
-    bool mbShortPath;
-    bool mbShowPid;
-    bool mbShowTid;
-    bool mbThreadSave;
-    bool mbWriteOut;
+    LogShared<bool> mbPrintOut;
+    LogShared<bool> mbShowDate;
+    LogShared<bool> mbShowFileAndLine;
+    LogShared<bool> mbShortPath;
+    LogShared<bool> mbShowPid;
+    LogShared<bool> mbShowTid;
+    LogShared<bool> mbThreadSave;
+    LogShared<bool> mbWriteOut;
 
-    volatile int miState;
-    volatile unsigned long mulFileWidth;
+    std::atomic<int> miState;
+    LogShared<unsigned long> mulFileWidth;   // grows to the widest source name seen
     unsigned long mulKeptMask;
-    volatile unsigned long mulLevelMask;
-    volatile unsigned long mulPrefixLen;
+    LogShared<unsigned long> mulLevelMask;
+    LogShared<unsigned long> mulPrefixLen;   // where a line without source starts its text
     int miEncoding;
-    volatile int miIndent;
+    LogShared<int> miIndent;
     int miIOFileType;
     unsigned long mulRingSize;
 
     StrBlob mFileName;
-    StrBlob mSourceFilter;
+    LogSharedText mSourceFilter;
     StrBlob mDirName;
     StrBlob mFullPath;
-    StrBlob mTag;
+    LogSharedText mTag;
 
     zvCritSec* mpLock;
-    CProfiler* mpProfiler;
-    LogProcAnalyse* mpHeapAnalyser;
+    std::atomic<CProfiler*> mpProfiler;
+    std::atomic<LogProcAnalyse*> mpHeapAnalyser;
     std::list<SubProc> mSubProcs;
     zvIO* m_pSzvIO;
 };
