@@ -1,6 +1,7 @@
 #include "RemoveManager.h"
 #include "EjectReport.h"
 #include "EjectSettings.h"
+#include "Picture.h"
 #include "Splash.h"
 #include "debug.h"
 #include <cstring>

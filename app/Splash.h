@@ -7,10 +7,6 @@
 #include "CWnd.h"
 #include <windows.h>
 
-// Loads a picture file (BMP, JPEG, GIF: whatever the system's picture loader reads) and
-// returns a copy of its bitmap, or null. The caller owns the handle.
-HBITMAP LoadPictureFile(const char* path, UINT imageType = IMAGE_BITMAP);
-
 class CSplashWnd : public CWnd {
 public:
     ~CSplashWnd() override;
