@@ -75,7 +75,14 @@ void CSplashWnd::HideSplashScreen(CSplashWnd* pSplash)
 
 void CSplashWnd::SetSplashText(CSplashWnd* pSplash, const char* text)
 {
-    if (pSplash) pSplash->SetWindowText(text);
+    if (!pSplash) return;
+    pSplash->SetWindowText(text);
+    // The caller may block its thread next (the second splash is shown during a sleep):
+    // paint the caption bar now and let the system put it on the screen, which some
+    // window systems do only while the thread handles messages.
+    HWND hWnd = pSplash->m_hWnd;
+    ::RedrawWindow(hWnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+    PumpWindowMessages(hWnd);
 }
 
 BOOL CSplashWnd::Create(CWnd* pParentWnd, DWORD extraStyle)
