@@ -1,4 +1,5 @@
 #include "RemoveManager.h"
+#include "EjectPasses.h"
 #include "EjectReport.h"
 #include "EjectSettings.h"
 #include "Picture.h"
@@ -10,7 +11,6 @@
 
 namespace {
 
-const int EJECT_MAX_PASSES = 10;
 const int COMMAND_BUFFER = 512;
 const unsigned long REPORT_BUFFER = 16000;
 
@@ -82,28 +82,15 @@ EjectResult CRemoveManager::Eject(CString command)
     strncpy(commandText, command, COMMAND_BUFFER - 1);
     commandText[COMMAND_BUFFER - 1] = '\0';
 
-    int passes = 0;
-    EjectResult result = EJECT_RESULT_DONE;
-    bool devicesWereEjected = false;
+    EjectPasses loop;
     bool goOn = true;
     while (goOn) {
         long devicesEjected = 0;
         DebugTrace(0, "Eject: <%s> \r\n", commandText);
         EjectResult ret = EjectDevice(handle, 0, commandText, &devicesEjected);
-        bool last = false;
-        if (ret == EJECT_RESULT_INCONCLUSIVE) {
-            ++passes;
-        } else {
-            result = ret;
-            last = true;
-        }
-        if (devicesEjected != 0) {
-            devicesWereEjected = true;
-        } else if (devicesWereEjected) {
-            last = true;  // an earlier pass ejected devices, this one found none left
-        }
-        goOn = !last && passes < EJECT_MAX_PASSES;
+        goOn = loop.Take(ret, devicesEjected);
     }
+    EjectResult result = loop.result;
 
     ZDAPI_CloseHandle(&handle);
     DebugTrace(0, "<-- CRemoveManager::Eject: returns=%i \r\n", static_cast<int>(result));

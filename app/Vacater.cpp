@@ -1,6 +1,7 @@
 #include "Vacater.h"
 #include "BatchFolderCheck.h"
 #include "CleanUpBatch.h"
+#include "InstanceLimit.h"
 #include "PackageFiles.h"
 #include "Relocation.h"
 #include "Splash.h"
@@ -178,10 +179,9 @@ BOOL CRemoveApp::CopyAndRestart()
     }
 
     DebugTrace(0, "REMOVE_EXE : prepare the copy of the whole package...\n");
-    if (CountProcessesByName(PROGRAM_FILE_NAME) > 2) {
-        Sleep(1000);
-        if (CountProcessesByName(PROGRAM_FILE_NAME) > 2) return FALSE;
-    }
+    if (!InstanceLimitAllows([this] { return CountProcessesByName(PROGRAM_FILE_NAME); },
+                             [](unsigned long ms) { Sleep(ms); }))
+        return FALSE;
 
     CString source = m_currentPath + "\\" + PROGRAM_FILE_NAME;
     CString target = tempDir + "\\" + PROGRAM_FILE_NAME;

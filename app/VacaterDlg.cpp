@@ -2,19 +2,9 @@
 #include "AboutDlg.h"
 #include "CPaintDC.h"
 #include "CWinApp.h"
+#include "RetryDecision.h"
 #include "Vacater.h"
 #include "resource.h"
-
-namespace {
-
-// An ejection result as the wParam of WUM_WORKTHREAD_REMOVEVK: sign-extended, so the
-// negative results are the largest values.
-WPARAM ResultParam(EjectResult result)
-{
-    return static_cast<WPARAM>(static_cast<INT_PTR>(result));
-}
-
-} // namespace
 
 CRemoveDlg::CRemoveDlg(HWND hParent)
     : CDialog(IDD_VACATER_DIALOG, hParent), m_pWorkThread(nullptr), m_hWorkThreadDone(nullptr),
@@ -147,18 +137,22 @@ void CRemoveDlg::OnTimer(UINT_PTR nIDEvent)
 
 void CRemoveDlg::OnWorkerResult(WPARAM result)
 {
-    if (result == ResultParam(EJECT_RESULT_DONE)) {
+    switch (DecideOnResult(result, m_nRetries)) {
+    case RETRY_AGAIN:
+        ++m_nRetries;
+        SetTimer(TIMERID_RETRY, TIMER_RETRY_ELAPSE);
+        DebugTrace(0, "REMOVE_EXE : %ld try to remove Vaultik\r\n", static_cast<long>(m_nRetries));
+        break;
+    case RETRY_GIVE_UP:
+        DebugTrace(0, "REMOVE_EXE : tried %ld times to remove Vaultik - but stop now\r\n",
+                   static_cast<long>(m_nRetries));
         Finish();
-    } else if (result == ResultParam(EJECT_RESULT_FAILED) || result == ResultParam(EJECT_RESULT_REFUSED)) {
-        if (m_nRetries < MAX_RETRIES) {
-            ++m_nRetries;
-            SetTimer(TIMERID_RETRY, TIMER_RETRY_ELAPSE);
-            DebugTrace(0, "REMOVE_EXE : %ld try to remove Vaultik\r\n", static_cast<long>(m_nRetries));
-        } else {
-            DebugTrace(0, "REMOVE_EXE : tried %ld times to remove Vaultik - but stop now\r\n",
-                       static_cast<long>(m_nRetries));
-            Finish();
-        }
+        break;
+    case RETRY_FINISH:
+        Finish();
+        break;
+    case RETRY_IGNORE:
+        break;
     }
 }
 
@@ -200,7 +194,7 @@ UINT CRemoveDlg::WorkThread(LPVOID pParam)
             DebugTrace(0, "CRemoveDlg::WorkThread got message WUM_WORKTHREAD_REMOVEVK\r\n");
             if (msg.wParam == 0) {
                 EjectResult result = dlg->m_cleanUpOnly ? EJECT_RESULT_DONE : dlg->m_RemoveManager.EjectVaultik();
-                ::PostMessageA(hDlg, WUM_WORKTHREAD_REMOVEVK, ResultParam(result), 0);
+                ::PostMessageA(hDlg, WUM_WORKTHREAD_REMOVEVK, EjectResultParam(result), 0);
             }
         } else if (msg.message == WUM_WORKTHREAD_QUIT) {
             ::PostMessageA(hDlg, WUM_WORKTHREAD_QUIT, 0, 0);

@@ -18,7 +18,6 @@
 #define TIMERID_RETRY 2    // repeats the request after a refusal
 const UINT TIMER_START_ELAPSE = 500;
 const UINT TIMER_RETRY_ELAPSE = 1000;
-const unsigned long MAX_RETRIES = 10;
 
 class CRemoveDlg : public CDialog {
 public:
