@@ -10,6 +10,8 @@
 #include <zvcrypt/Log.h>
 #include <windows.h>
 #include <cstdio>
+#include <fcntl.h>
+#include <io.h>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -61,13 +63,42 @@ double nowNs()
 }
 
 template <typename F>
-void measure(const char* name, int calls, F call)
+double measure(const char* name, int calls, F call)
 {
     for (int i = 0; i < calls / 10 + 1; ++i) call(i);  // warm up
     double start = nowNs();
     for (int i = 0; i < calls; ++i) call(i);
     double perCall = (nowNs() - start) / calls;
     printf("%-40s %12.0f ns/call  (%d calls)\n", name, perCall, calls);
+    return perCall;
+}
+
+// The system calls the design makes for one line of the plain log file, without the logger:
+// open, seek to the end, write, close (or write and commit while the file stays open). A
+// line of the logger is compared with them.
+double bareLines(const char* name, const std::string& path, bool staysOpen, int calls)
+{
+    std::string bare = path + ".bare";
+    DeleteFileA(bare.c_str());
+    int kept = staysOpen ? _open(bare.c_str(), _O_RDWR | _O_CREAT | _O_BINARY, 0666) : -1;
+    char line[200];
+    double perCall = measure(name, calls, [&](int i) {
+        int n = snprintf(line, sizeof line, "log_bench.cpp( 123): [pid=42] [tid=0000000000000020] line %d %s\r\n",
+                         i, "text");
+        int fd = staysOpen ? kept : _open(bare.c_str(), _O_RDWR | _O_BINARY | _O_CREAT, 0666);
+        _lseek(fd, 0, SEEK_END);
+        _write(fd, line, static_cast<unsigned>(n));
+        if (staysOpen) _commit(fd);
+        else _close(fd);
+    });
+    if (kept != -1) _close(kept);
+    DeleteFileA(bare.c_str());
+    return perCall;
+}
+
+void ratio(const char* name, double logged, double bare)
+{
+    printf("%-40s %12.2f x the bare system calls\n", name, bare > 0 ? logged / bare : 0.0);
 }
 
 // The mapped ring log (IOFileType 2). The back-end is chosen when the log first starts, so
@@ -165,14 +196,18 @@ int main(int argc, char** argv)
     });
     setDword("LogLevel", 0x01000000);
     apply();
-    measure("plain file, open/append/close per line", 5000, [](int i) {
+    double bareOpen = bareLines("bare open/seek/write/close per line", path, false, 5000);
+    double logged = measure("plain file, open/append/close per line", 5000, [](int i) {
         zvLogWrite(__FILE__, __LINE__, LOGMASK_TRACE, "line %d %s\n", i, "text");
     });
+    ratio("plain file, open/append/close per line", logged, bareOpen);
     setDword("LogStaysOpen", 1);
     apply();
-    measure("plain file, LogStaysOpen", 20000, [](int i) {
+    double bareKept = bareLines("bare seek/write/commit per line", path, true, 20000);
+    logged = measure("plain file, LogStaysOpen", 20000, [](int i) {
         zvLogWrite(__FILE__, __LINE__, LOGMASK_TRACE, "line %d %s\n", i, "text");
     });
+    ratio("plain file, LogStaysOpen", logged, bareKept);
 
     trailerBench();
     runRingBench();
