@@ -9,8 +9,8 @@ deps:
 build: deps
 	@scripts/build.sh
 
-test: build
-	@scripts/run-tests.sh
+test: deps
+	@scripts/test.sh
 
 demo: build
 	@scripts/demo.sh

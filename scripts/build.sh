@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
 # Configures and builds both Windows targets: x64 with the tests (run under Wine) and x86
 # with the shipped programs only (32-bit code cannot run here; its tests would only cost time).
+# Arguments name the targets to build (default: both).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$PWD
 jobs=${JOBS:-2}
-for target in x64 x86; do
+targets=("$@")
+[ ${#targets[@]} -gt 0 ] || targets=(x64 x86)
+for target in "${targets[@]}"; do
   case $target in
     x64) tc=cmake/mingw-x86_64.cmake tests=ON ;;
     x86) tc=cmake/mingw-i686.cmake tests=OFF ;;
+    *) echo "unknown target $target (x64 or x86)"; exit 3 ;;
   esac
   dir=build/$target
   # Configured every time, so a changed list of sources takes effect without a clean build.

@@ -16,7 +16,9 @@ export GTEST_OUTPUT="xml:Z:$results/"
 wine_up
 # Tests run batches that delete folders: never where a user folder leads to the home.
 wine_check_sandbox || { wine_down; echo "Tests: 0 passed, 1 failed, 0 skipped"; exit 1; }
-ctest --test-dir "$ZV_BUILD" --output-on-failure "$@"
+# Two at a time: the programs that share state run one after another (RESOURCE_LOCK in
+# tests/CMakeLists.txt), the others beside them.
+ctest --test-dir "$ZV_BUILD" --output-on-failure -j "${TEST_JOBS:-2}" "$@"
 rc=$?
 wine_down
 
