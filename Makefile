@@ -1,5 +1,5 @@
 # Vacater: build, test and demo on Linux, for Windows, under Wine.
-.PHONY: all deps build test demo bench fuzz size package clean
+.PHONY: all deps build test demo bench fuzz size package reproduce clean
 
 all: build
 
@@ -23,6 +23,10 @@ size: deps
 
 package: deps
 	@scripts/package.sh
+
+# Builds the package of the current commit twice, in two fresh clones, and compares the zips.
+reproduce: deps
+	@scripts/reproduce.sh
 
 # Not part of test: its own build tree, 10 minutes by default (FUZZ_SECONDS=N to change).
 fuzz: deps

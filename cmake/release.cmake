@@ -9,6 +9,16 @@ list(GET ZV_VERSION_PARTS 0 1 2 3 ZV_VERSION_NUMBERS)
 string(REPLACE ";" "," ZV_VERSION_COMMAS "${ZV_VERSION_NUMBERS}")
 add_compile_definitions(ZV_VERSION_COMMAS=${ZV_VERSION_COMMAS} ZV_VERSION_DOTS=${ZV_VERSION})
 
+# Reproducible modules: no path of the build machine in an object (source positions, debug
+# information; the build tree may lie inside the sources or elsewhere) and no link time in
+# the PE header. The logger's compile time (__DATE__, __TIME__) is SOURCE_DATE_EPOCH's, which
+# release-build.sh sets to the commit's time; a changed value recompiles that one source.
+add_compile_options($<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}/=>
+                    $<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_BINARY_DIR}/=>)
+add_link_options(-Wl,--no-insert-timestamp)
+set(ZV_SOURCE_DATE_STAMP ${CMAKE_BINARY_DIR}/source-date-epoch)
+file(CONFIGURE OUTPUT ${ZV_SOURCE_DATE_STAMP} CONTENT "$ENV{SOURCE_DATE_EPOCH}\n")
+
 set(CMAKE_C_FLAGS_RELWITHDEBINFO "-Os -g -DNDEBUG")
 set(CMAKE_CXX_FLAGS_RELWITHDEBINFO "-Os -g -DNDEBUG")
 set(CMAKE_C_FLAGS_MINSIZEREL "-Os -DNDEBUG")

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that the build, the tests and the demo need, when missing.
+# Installs the Debian packages that the build, the tests, the demo and the release (signing
+# with osslsigncode, checking with openssl, the zip writer and its tests in python3) need,
+# when missing.
 set -euo pipefail
 
 packages=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 wine xvfb xauth x11-apps
-          imagemagick googletest cmake make zip)
+          imagemagick googletest cmake make zip
+          osslsigncode openssl python3)
 need=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || need+=("$p")

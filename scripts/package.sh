@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # make package: builds the release of both targets and writes
 # dist/vacater-<version>-win32.zip and -win64.zip with the program, the device library
-# and its console tool zevdev.exe, zvlog.exe, the sample Application.ini, the two
-# splash pictures, the three registry files and README.txt. The version is the one in the
-# file VERSION, which the version resource carries too.
+# and its console tool zevdev.exe, zvlog.exe, the support report vacater-report.exe, the
+# sample Application.ini, the two splash pictures, the three registry files, the Group
+# Policy templates (policy/) and README.txt, and dist/SHA256SUMS over the two zips. The
+# version is the one in the file VERSION, which the version resource carries too.
+# With VACATER_SIGN_CERT and VACATER_SIGN_KEY every .exe and .dll is signed
+# (release-sign.sh). The zips are reproducible: the same commit gives the same bytes
+# (make reproduce checks it). Any failure leaves no zip in dist/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$PWD
@@ -11,9 +15,13 @@ top=$PWD
 version=$(head -n1 VERSION)
 stage=build/package
 rm -rf "$stage"
-mkdir -p "$stage/pictures" dist
+mkdir -p "$stage/pictures" "$stage/zips" dist
+rm -f dist/vacater-"$version"-win32.zip dist/vacater-"$version"-win64.zip dist/SHA256SUMS
+# A bad certificate or key stops here, before anything is built.
+scripts/release-sign.sh check
 scripts/make-package-content.sh "$stage/pictures" >/dev/null
 
+zips=()
 for target in x86 x64; do
   release_build "$target"
   case $target in x86) arch=win32 ;; x64) arch=win64 ;; esac
@@ -21,8 +29,10 @@ for target in x86 x64; do
   name=vacater-$version-$arch
   dir=$stage/$name
   mkdir -p "$dir"
-  cp "$bin/Vacater.exe" "$bin/ZevDevDll.dll" "$bin/zevdev.exe" "$bin/zvlog.exe" "$dir/"
+  cp "$bin/Vacater.exe" "$bin/ZevDevDll.dll" "$bin/zevdev.exe" "$bin/zvlog.exe" \
+     "$bin/vacater-report.exe" "$dir/"
   cp package/Application.ini package/logging-*.reg package/README.txt "$dir/"
+  cp -r package/policy "$dir/"
   cp "$stage/pictures/removesplash.bmp" "$stage/pictures/ejectoksplash.bmp" "$dir/"
 
   # The version resource must carry the version the zip is named after.
@@ -32,9 +42,21 @@ for target in x86 x64; do
   for f in "$dir"/*.exe "$dir"/*.dll; do
     faults=$(release_file_faults "$target" "$f")
     [ -z "$faults" ] || { echo "$f:$faults (make size tells more)"; exit 1; }
+    # A path of this machine would make the file differ from another build of the commit.
+    if grep -q -a -F "$top" "$f"; then echo "$f names the build folder $top"; exit 1; fi
   done
-  rm -f "dist/$name.zip"
-  (cd "$stage" && zip -q -r -X "$top/dist/$name.zip" "$name")
-  echo "dist/$name.zip:"
-  (cd "$dir" && for f in *; do printf '  %-20s %9d\n' "$f" "$(stat -c %s "$f")"; done)
+  scripts/release-sign.sh "$dir"/*.exe "$dir"/*.dll
+  scripts/release_zip.py zip "$stage/zips/$name.zip" "$stage" "$name"
+  zips+=("$name.zip")
 done
+
+# Only now, with both zips complete, do they go to dist/.
+for z in "${zips[@]}"; do mv "$stage/zips/$z" dist/; done
+scripts/release_zip.py sums dist "${zips[@]}"
+for z in "${zips[@]}"; do
+  echo "dist/$z:"
+  (cd "$stage/${z%.zip}" && find . -type f | sort | while read -r f; do
+     printf '  %-34s %9d\n' "${f#./}" "$(stat -c %s "$f")"; done)
+done
+echo "dist/SHA256SUMS:"
+sed 's/^/  /' dist/SHA256SUMS

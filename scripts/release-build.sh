@@ -2,6 +2,15 @@
 # Sourced by size.sh and package.sh: release_build TARGET builds the release files of one
 # Windows target (x86 or x64) into build/release-TARGET/bin: optimised for size, stripped,
 # compiled like the test build (cmake/release.cmake).
+
+# Reproducible: what the compiler would take from the clock (the logger's compile time)
+# comes from the commit's time, as do the zip entries' times (package.sh).
+if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+  SOURCE_DATE_EPOCH=$(git -C "$(dirname "${BASH_SOURCE[0]}")" log -1 --format=%ct 2>/dev/null) \
+    || SOURCE_DATE_EPOCH=$(stat -c %Y "$(dirname "${BASH_SOURCE[0]}")/../VERSION")
+fi
+export SOURCE_DATE_EPOCH
+
 release_build() {
   local target=$1 tc dir
   case $target in
@@ -10,7 +19,7 @@ release_build() {
   esac
   dir=build/release-$target
   cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$PWD/$tc" -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
-  local targets=(Vacater ZevDevDll zevdev zvlog)
+  local targets=(Vacater ZevDevDll zevdev zvlog vacater-report)
   echo "== release build $target: ${targets[*]}"
   cmake --build "$dir" -j "${JOBS:-2}" --target "${targets[@]}" -- --no-print-directory 2>&1 \
     | { grep -v -E '^\[ *[0-9]+%\] (Building|Linking|Built)' || true; }
