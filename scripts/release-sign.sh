@@ -59,7 +59,7 @@ sign_file() {
   rm -f "$tmp"
   local out
   out=$(osslsigncode sign "${args[@]}" -in "$file" -out "$tmp" 2>&1) \
-    || { rm -f "$tmp"; fail "signing $file failed: $(tail -n 3 <<<"$out")"; }
+    || { rm -f "$tmp"; fail "signing $file failed: $(grep -v -E '^[0-9A-F]+:error:' <<<"$out" | tr '\n' ' ')"; }
   mv "$tmp" "$file"
   out=$(osslsigncode verify -CAfile "${VACATER_SIGN_CAFILE:-$cert}" -in "$file" 2>&1) \
     || fail "the signature of $file does not verify: $(grep -E 'MISMATCH|[Ee]rror|Failed' <<<"$out" | head -n 3)"
