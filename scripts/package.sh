@@ -39,13 +39,17 @@ for target in x86 x64; do
   if ! x86_64-w64-mingw32-strings -el "$dir/Vacater.exe" | grep -q -x -F "$version"; then
     echo "Vacater.exe of $target does not carry version $version"; exit 1
   fi
+  if ! grep -q -a -F "name=\"ZevtronSystems.Vacater\" version=\"$version\"" "$dir/Vacater.exe"; then
+    echo "the manifest of Vacater.exe of $target does not carry version $version"; exit 1
+  fi
+  # Signed first: the size limits hold for the bytes that ship.
+  scripts/release-sign.sh "$dir"/*.exe "$dir"/*.dll
   for f in "$dir"/*.exe "$dir"/*.dll; do
     faults=$(release_file_faults "$target" "$f")
     [ -z "$faults" ] || { echo "$f:$faults (make size tells more)"; exit 1; }
     # A path of this machine would make the file differ from another build of the commit.
     if grep -q -a -F "$top" "$f"; then echo "$f names the build folder $top"; exit 1; fi
   done
-  scripts/release-sign.sh "$dir"/*.exe "$dir"/*.dll
   scripts/release_zip.py zip "$stage/zips/$name.zip" "$stage" "$name"
   zips+=("$name.zip")
 done

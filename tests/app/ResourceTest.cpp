@@ -5,6 +5,10 @@ using namespace apptest;
 
 namespace {
 
+#define ZV_TEXT_(x) #x
+#define ZV_TEXT(x) ZV_TEXT_(x)
+const char* const ZV_VERSION_TEXT = ZV_TEXT(ZV_VERSION_DOTS);
+
 #pragma pack(push, 1)
 struct DialogExHeader {
     WORD dlgVer, signature;
@@ -57,6 +61,10 @@ TEST(ProgramResources, DialogsIconAboutTextVersionAndManifest)
     EXPECT_NE(nullptr, resource(16, 1, &size));   // RT_VERSION
     const BYTE* manifest = resource(24, 1, &size);  // RT_MANIFEST
     ASSERT_NE(nullptr, manifest);
-    EXPECT_NE(std::string::npos, std::string(reinterpret_cast<const char*>(manifest), size).find("asInvoker"));
+    const std::string manifestText(reinterpret_cast<const char*>(manifest), size);
+    EXPECT_NE(std::string::npos, manifestText.find("asInvoker"));
+    // The assembly version is the one of the file VERSION, like the version resource's.
+    EXPECT_NE(std::string::npos, manifestText.find(std::string("name=\"ZevtronSystems.Vacater\" version=\"") +
+                                                   ZV_VERSION_TEXT + "\"")) << manifestText;
     FreeLibrary(m);
 }
