@@ -19,7 +19,7 @@ release_build() {
   esac
   dir=build/release-$target
   cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$PWD/$tc" -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
-  local targets=(Vacater ZevDevDll zevdev zvlog vacater-report)
+  local targets=(Vacater ZevDevDll zevdev zvlog)
   echo "== release build $target: ${targets[*]}"
   cmake --build "$dir" -j "${JOBS:-2}" --target "${targets[@]}" -- --no-print-directory 2>&1 \
     | { grep -v -E '^\[ *[0-9]+%\] (Building|Linking|Built)' || true; }
