@@ -19,30 +19,34 @@ def _result_dir():
 
 def main(name):
     suite = unittest.defaultTestLoader.loadTestsFromModule(sys.modules["__main__"])
+    cases = []    # named before the run: a suite lets go of its cases as they end
+
+    def collect(s):
+        for t in s:
+            if isinstance(t, unittest.TestSuite):
+                collect(t)
+            else:
+                cases.append(t.id())
+    collect(suite)
     result = unittest.TextTestRunner(verbosity=2).run(suite)
     folder = _result_dir()
     if folder:
-        failed = {t.id(): text for t, text in result.failures + result.errors}
+        # A failed sub-test reports the case's id with its parameters: count the case.
+        failed = {}
+        for t, text in result.failures + result.errors:
+            case = next((c for c in cases if t.id().startswith(c)), t.id())
+            failed.setdefault(case, text)
         skipped = {t.id(): text for t, text in result.skipped}
-        cases = []
-
-        def collect(s):
-            for t in s:
-                if isinstance(t, unittest.TestSuite):
-                    collect(t)
-                else:
-                    cases.append(t)
-        collect(suite)
         lines = ['<?xml version="1.0" encoding="UTF-8"?>',
                  '<testsuites tests="%d" failures="%d" disabled="0" errors="0" name="AllTests">'
-                 % (result.testsRun, len(failed)),
-                 '  <testsuite name=%s tests="%d" failures="%d">' % (quoteattr(name), result.testsRun, len(failed))]
-        for t in cases:
-            lines.append('    <testcase name=%s classname=%s>' % (quoteattr(t.id().split(".")[-1]), quoteattr(name)))
-            if t.id() in failed:
-                lines.append('      <failure message=%s />' % quoteattr(failed[t.id()][-2000:]))
-            if t.id() in skipped:
-                lines.append('      <skipped message=%s />' % quoteattr(skipped[t.id()]))
+                 % (len(cases), len(failed)),
+                 '  <testsuite name=%s tests="%d" failures="%d">' % (quoteattr(name), len(cases), len(failed))]
+        for case in cases:
+            lines.append('    <testcase name=%s classname=%s>' % (quoteattr(case.split(".")[-1]), quoteattr(name)))
+            if case in failed:
+                lines.append('      <failure message=%s />' % quoteattr(failed[case][-2000:]))
+            if case in skipped:
+                lines.append('      <skipped message=%s />' % quoteattr(skipped[case]))
             lines.append('    </testcase>')
         lines += ['  </testsuite>', '</testsuites>']
         os.makedirs(folder, exist_ok=True)
