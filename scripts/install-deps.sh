@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 wine xvfb xauth x11-apps
-          imagemagick googletest cmake make zip
+          imagemagick googletest cmake make
           osslsigncode openssl python3)
 need=()
 for p in "${packages[@]}"; do
