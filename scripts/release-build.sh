@@ -18,7 +18,9 @@ release_build() {
     x86) tc=cmake/mingw-i686.cmake ;;
   esac
   dir=build/release-$target
-  cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$PWD/$tc" -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+  # ZEVDEV_SCENARIOS=OFF: the shipped ZevDevDll.dll has no scenario back-end and no test hooks.
+  cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$PWD/$tc" -DCMAKE_BUILD_TYPE=MinSizeRel \
+    -DZEVDEV_SCENARIOS=OFF >/dev/null
   local targets=(Vacater ZevDevDll zevdev zvlog)
   echo "== release build $target: ${targets[*]}"
   cmake --build "$dir" -j "${JOBS:-2}" --target "${targets[@]}" -- --no-print-directory 2>&1 \
@@ -50,12 +52,21 @@ size_limit() {
   esac
 }
 
+# The texts of the device library's scenario back-end and test hooks that a release file
+# holds (narrow or wide), one a line: none in what ships.
+scenario_texts_in() {
+  { x86_64-w64-mingw32-strings -a "$1"; x86_64-w64-mingw32-strings -a -el "$1"; } \
+    | grep -i -E 'scenario|ZDSIM_' | sort -u || true
+}
+
 # What is wrong with a release file, as marks to print after it, or nothing: over the size
-# limit of its target, or importing a DLL that is not the system's.
+# limit of its target, importing a DLL that is not the system's, or holding scenario code.
 release_file_faults() {
-  local target=$1 path=$2 limit foreign
+  local target=$1 path=$2 limit foreign scenario
   limit=$(size_limit "$target" "$(basename "$path")")
   if [ "$limit" != - ] && [ "$(stat -c %s "$path")" -gt "$limit" ]; then printf '  OVER THE LIMIT'; fi
   foreign=$(foreign_imports "$path" | tr '\n' ' ')
   if [ -n "$foreign" ]; then printf '  NOT A SYSTEM DLL: %s' "$foreign"; fi
+  scenario=$(scenario_texts_in "$path" | head -3 | tr '\n' ' ')
+  if [ -n "$scenario" ]; then printf '  SCENARIO CODE: %s' "$scenario"; fi
 }

@@ -1,6 +1,7 @@
 // A back-end answers the library's commands: the scenario player for tests and the demo,
 // or the machine's device tree. The library around it keeps handles and the journal.
 #pragma once
+#include "DeviceList.h"
 #include "DeviceRecord.h"
 #include <string>
 #include <vector>
@@ -17,7 +18,8 @@ struct CommandReport {
 class Backend {
 public:
     virtual ~Backend() {}
-    virtual CommandReport run(const std::string& command) = 0;
+    // `devices` is the device list of the handle the command runs on.
+    virtual CommandReport run(const std::string& command, DeviceList& devices) = 0;
 };
 
 // The report of an eject command when no device matches (the same from every back-end).

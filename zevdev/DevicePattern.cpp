@@ -49,4 +49,13 @@ bool MatchDevicePattern(const std::string& pattern, const std::string& id)
     return p == pattern.size();
 }
 
+std::string PatternEnumerator(const std::string& pattern)
+{
+    size_t slash = pattern.find('\\');
+    if (slash == std::string::npos || slash == 0) return std::string();
+    std::string enumerator = pattern.substr(0, slash);
+    if (enumerator.find_first_of("*?") != std::string::npos) return std::string();
+    return enumerator;
+}
+
 } // namespace zevdev

@@ -27,4 +27,11 @@ void DeviceRecord::set(const std::string& name, const std::string& value)
     fields.emplace_back(name, value);
 }
 
+std::string OneLine(std::string text)
+{
+    for (char& c : text)
+        if (c == '\r' || c == '\n' || c == '\t') c = ' ';
+    return text;
+}
+
 } // namespace zevdev

@@ -20,4 +20,8 @@ struct DeviceRecord {
     void set(const std::string& name, const std::string& value);
 };
 
+// A value as records and listings show it: line breaks and tabs become blanks, so one value
+// never looks like another line.
+std::string OneLine(std::string text);
+
 } // namespace zevdev

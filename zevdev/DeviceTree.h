@@ -21,12 +21,29 @@ struct EjectAnswer {
     std::string vetoName;         // who refused: a process, service, driver or device
 };
 
+// How much of the tree a reader needs. The default reads everything.
+struct DeviceQuery {
+    std::string enumerator;  // only the devices of this enumerator ("USB"); empty: of all classes
+    std::string described;   // a device pattern: only the devices it matches get their
+                             // description read; "*": every device
+    DeviceQuery() : described("*") {}
+    bool operator==(const DeviceQuery& other) const
+    {
+        return enumerator == other.enumerator && described == other.described;
+    }
+};
+
 class DeviceTree {
 public:
     virtual ~DeviceTree() {}
-    // The present devices of all classes. False (with `error` saying why) when the list
+    // The present devices the query asks for. False (with `error` saying why) when the list
     // cannot be read; `nodes` then holds what was read.
-    virtual bool enumerate(std::vector<DeviceNode>& nodes, std::string& error) = 0;
+    virtual bool enumerate(const DeviceQuery& query, std::vector<DeviceNode>& nodes, std::string& error) = 0;
+    // Every present device, of all classes, described.
+    bool enumerate(std::vector<DeviceNode>& nodes, std::string& error)
+    {
+        return enumerate(DeviceQuery(), nodes, error);
+    }
     virtual EjectAnswer requestEject(const DeviceNode& node) = 0;
 };
 

@@ -6,14 +6,6 @@ namespace zevdev {
 
 namespace {
 
-// Values stay on their line: a record is one "name=value" line per field.
-std::string OneLine(std::string text)
-{
-    for (char& c : text)
-        if (c == '\r' || c == '\n' || c == '\t') c = ' ';
-    return text;
-}
-
 bool Ejected(const EjectOutcome& o) { return o.answer.configRet == 0; }
 
 } // namespace

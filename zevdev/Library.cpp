@@ -1,6 +1,5 @@
 #include "Library.h"
 #include "HexText.h"
-#include "ScenarioBackend.h"
 #include "SystemBackend.h"
 #include <cstdint>
 #include <cstdio>
@@ -11,9 +10,7 @@ namespace zevdev {
 
 namespace {
 
-const char SCENARIO_ENV[] = "ZEVDEV_SCENARIO";
 const char JOURNAL_ENV[] = "ZEVDEV_JOURNAL";
-const char SCENARIO_BESIDE_DLL[] = "zevdev-scenario.txt";
 
 class Lock {
 public:
@@ -43,7 +40,6 @@ std::string Text(const char* s)
     return out;
 }
 
-// Any length: a long scenario path cut to nothing would let the device tree answer instead.
 std::string Env(const char* name)
 {
     DWORD size = GetEnvironmentVariableA(name, nullptr, 0);
@@ -52,30 +48,6 @@ std::string Env(const char* name)
     DWORD n = GetEnvironmentVariableA(name, &value[0], size);
     value.resize(n < size ? n : 0);
     return value;
-}
-
-std::string DllFolder()
-{
-    HMODULE self = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&DllFolder), &self);
-    char path[MAX_PATH];
-    DWORD n = GetModuleFileNameA(self, path, MAX_PATH);
-    std::string p(path, n < MAX_PATH ? n : 0);
-    size_t slash = p.find_last_of("\\/");
-    return slash == std::string::npos ? std::string() : p.substr(0, slash + 1);
-}
-
-bool ReadWholeFile(const std::string& path, std::string& text)
-{
-    FILE* f = fopen(path.c_str(), "rb");
-    if (!f) return false;
-    char chunk[4096];
-    size_t n;
-    text.clear();
-    while ((n = fread(chunk, 1, sizeof chunk, f)) > 0) text.append(chunk, n);
-    fclose(f);
-    return true;
 }
 
 // Cuts what does not fit, always terminates, and tells the full length.
@@ -91,11 +63,17 @@ int Copy(const std::string& text, char* buffer, unsigned long size, unsigned lon
 
 } // namespace
 
-Library Library::c_instance;
+std::unique_ptr<Backend> ChooseDeviceTree(DeviceTree& tree, std::string& note)
+{
+    note = "the device tree answers";
+    return std::unique_ptr<Backend>(new SystemBackend(tree));
+}
 
-Library& Library::instance() { return c_instance; }
+Library::Library(DeviceTree& tree, BackendChooser choose) : m_deviceTree(tree), m_choose(choose)
+{
+    InitializeCriticalSection(&m_lock);
+}
 
-Library::Library() { InitializeCriticalSection(&m_lock); }
 Library::~Library() { DeleteCriticalSection(&m_lock); }
 
 Library::Session* Library::find(ZDHANDLE handle)
@@ -117,27 +95,12 @@ void Library::record(const std::string& line)
     }
 }
 
-// Lines that start with '#' tell which back-end answers. A scenario file that exists but is
-// rejected answers "no matching device": a mistake in a test must not eject real devices.
+// The journal's lines that start with '#' tell which back-end answers.
 void Library::chooseBackend()
 {
-    std::string path = Env(SCENARIO_ENV);
-    if (path.empty()) path = DllFolder() + SCENARIO_BESIDE_DLL;
-    std::string text;
-    if (!ReadWholeFile(path, text)) {
-        m_backend.reset(new SystemBackend(m_deviceTree));
-        record("# no scenario: " + path + ", the device tree answers");
-        return;
-    }
-    Scenario scenario;
-    std::string error;
-    if (!ParseScenario(text, scenario, error)) {
-        m_backend.reset(new ScenarioBackend(Scenario()));
-        record("# scenario " + path + " rejected, " + error);
-        return;
-    }
-    m_backend.reset(new ScenarioBackend(scenario));
-    record("# scenario " + path);
+    std::string note;
+    m_backend = m_choose(m_deviceTree, note);
+    record("# " + note);
 }
 
 ZDHANDLE Library::createHandle()
@@ -174,7 +137,7 @@ int Library::exec(ZDHANDLE handle, unsigned long flags, const char* command)
         return ZD_E_ARGUMENT;
     }
     if (!m_backend) chooseBackend();  // a reset since this handle was made
-    CommandReport report = m_backend->run(command);
+    CommandReport report = m_backend->run(command, s->devices);
     s->output = report.output;
     s->pending = report.devices;
     return report.result;

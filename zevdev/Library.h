@@ -1,9 +1,9 @@
-// The library behind the exports: handles with their current output and device records,
-// the journal, and the back-end chosen at the first handle (a scenario when one is found,
-// else the machine's device tree). One process-wide instance; every entry point locks it.
+// The library behind the exports: handles with their current output, device records and
+// device list, the journal, and the back-end chosen at the first handle. The DLL holds one
+// process-wide instance over the machine's device tree; every entry point locks it.
 #pragma once
 #include "Backend.h"
-#include "SystemDeviceTree.h"
+#include "DeviceTree.h"
 #include "ZevDevSim.h"
 #include <map>
 #include <memory>
@@ -12,9 +12,19 @@
 
 namespace zevdev {
 
+// Chooses the back-end at the first handle after a reset and says in `note` (the
+// journal's first line, after "# ") which one answers and why.
+typedef std::unique_ptr<Backend> (*BackendChooser)(DeviceTree& tree, std::string& note);
+
+// The chooser of the shipped library: the device tree, always.
+std::unique_ptr<Backend> ChooseDeviceTree(DeviceTree& tree, std::string& note);
+
 class Library {
 public:
-    static Library& instance();
+    Library(DeviceTree& tree, BackendChooser choose);
+    ~Library();
+    Library(const Library&) = delete;
+    Library& operator=(const Library&) = delete;
 
     ZDHANDLE createHandle();
     int exec(ZDHANDLE handle, unsigned long flags, const char* command);
@@ -34,12 +44,8 @@ private:
         std::string output;
         std::vector<DeviceRecord> pending;  // the devices the last command found, until parsed
         std::vector<DeviceRecord> parsed;   // device records after ZDAPI_ParseCurrentOutput
+        DeviceList devices;                 // read once, reused by the handle's commands
     };
-
-    Library();
-    ~Library();
-    // Made when the DLL loads: no lazy construction to guard between threads.
-    static Library c_instance;
     Session* find(ZDHANDLE handle);
     const DeviceRecord* parsedRecord(ZDHANDLE handle, int index, char* buffer, unsigned long size,
                                      unsigned long* length, int& result);
@@ -48,7 +54,8 @@ private:
 
     CRITICAL_SECTION m_lock;
     std::map<ZDHANDLE, std::unique_ptr<Session>> m_sessions;
-    SystemDeviceTree m_deviceTree;
+    DeviceTree& m_deviceTree;
+    BackendChooser m_choose;
     std::unique_ptr<Backend> m_backend;  // null until the first handle after a reset
     std::string m_journal;
     ZDSIM_EXEC_HOOK m_hook = nullptr;

@@ -3,7 +3,7 @@
 
 namespace zevdev {
 
-CommandReport ScenarioBackend::run(const std::string& command)
+CommandReport ScenarioBackend::run(const std::string& command, DeviceList&)
 {
     if (command.compare(0, 6, "eject ") != 0) return UnknownCommandReport(command);
     CommandReport report;

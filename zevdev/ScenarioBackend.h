@@ -10,7 +10,7 @@ namespace zevdev {
 class ScenarioBackend : public Backend {
 public:
     explicit ScenarioBackend(const Scenario& scenario) : m_scenario(scenario) {}
-    CommandReport run(const std::string& command) override;
+    CommandReport run(const std::string& command, DeviceList& devices) override;
 
 private:
     Scenario m_scenario;

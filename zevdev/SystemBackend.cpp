@@ -5,13 +5,17 @@
 
 namespace zevdev {
 
-CommandReport SystemBackend::run(const std::string& command)
+CommandReport SystemBackend::run(const std::string& command, DeviceList& devices)
 {
     std::string pattern;
     if (!ParseEjectCommand(command, pattern)) return UnknownCommandReport(command);
-    std::vector<DeviceNode> nodes;
+    // Only what matching needs: the pattern's enumerator, descriptions of matching devices.
+    DeviceQuery query;
+    query.enumerator = PatternEnumerator(pattern);
+    query.described = pattern;
     std::string error;
-    if (!m_tree.enumerate(nodes, error)) return EnumerationFailedReport(command, error);
+    if (!devices.read(m_tree, query, error)) return EnumerationFailedReport(command, error);
+    const std::vector<DeviceNode>& nodes = devices.nodes();
     std::vector<ChosenDevice> chosen = ChooseDevices(nodes, pattern);
     if (chosen.empty()) {
         CommandReport report;
@@ -21,6 +25,8 @@ CommandReport SystemBackend::run(const std::string& command)
     std::vector<EjectOutcome> outcomes;
     for (const ChosenDevice& c : chosen)
         outcomes.push_back({nodes[c.node], c.matchedId, m_tree.requestEject(nodes[c.node])});
+    for (const EjectOutcome& o : outcomes)
+        if (o.answer.configRet == 0) devices.forget();  // the next command must see it gone
     return BuildEjectReport(outcomes);
 }
 

@@ -9,7 +9,7 @@ namespace zevdev {
 class SystemBackend : public Backend {
 public:
     explicit SystemBackend(DeviceTree& tree) : m_tree(tree) {}
-    CommandReport run(const std::string& command) override;
+    CommandReport run(const std::string& command, DeviceList& devices) override;
 
 private:
     DeviceTree& m_tree;

@@ -1,4 +1,5 @@
 #include "SystemDeviceTree.h"
+#include "DeviceChoice.h"
 #include <windows.h>
 #include <cfgmgr32.h>
 #include <setupapi.h>
@@ -38,6 +39,15 @@ std::vector<std::string> Property(HDEVINFO set, SP_DEVINFO_DATA& data, DWORD pro
     return texts;
 }
 
+// A vector, not std::wstring (see Property).
+std::vector<wchar_t> Wide(const std::string& text)
+{
+    int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    std::vector<wchar_t> out(n > 0 ? static_cast<size_t>(n) : 1, L'\0');
+    if (n > 0) MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, out.data(), n);
+    return out;
+}
+
 std::string DeviceId(DEVINST devInst)
 {
     wchar_t id[MAX_DEVICE_ID_LEN + 1] = L"";
@@ -47,26 +57,35 @@ std::string DeviceId(DEVINST devInst)
 
 } // namespace
 
-bool SystemDeviceTree::enumerate(std::vector<DeviceNode>& nodes, std::string& error)
+bool SystemDeviceTree::enumerate(const DeviceQuery& query, std::vector<DeviceNode>& nodes, std::string& error)
 {
     nodes.clear();
-    HDEVINFO set = SetupDiGetClassDevsW(nullptr, nullptr, nullptr, DIGCF_ALLCLASSES | DIGCF_PRESENT);
+    std::vector<wchar_t> enumerator = Wide(query.enumerator);
+    HDEVINFO set = SetupDiGetClassDevsW(nullptr, query.enumerator.empty() ? nullptr : enumerator.data(), nullptr,
+                                        DIGCF_ALLCLASSES | DIGCF_PRESENT);
     if (set == INVALID_HANDLE_VALUE) {
-        error = "SetupDiGetClassDevs failed, error " + std::to_string(GetLastError());
+        DWORD last = GetLastError();
+        // No device of that enumerator has ever been installed: an empty list, not a fault.
+        if (!query.enumerator.empty() && last == ERROR_INVALID_DATA) return true;
+        error = "SetupDiGetClassDevs failed, error " + std::to_string(last);
         return false;
     }
     SP_DEVINFO_DATA data = {};
     data.cbSize = sizeof data;
     DWORD index = 0;
+    std::string matched;
     for (; SetupDiEnumDeviceInfo(set, index, &data); ++index) {
         DeviceNode node;
         node.devInst = data.DevInst;
         wchar_t id[MAX_DEVICE_ID_LEN + 1] = L"";
         if (SetupDiGetDeviceInstanceIdW(set, &data, id, MAX_DEVICE_ID_LEN, nullptr)) node.instanceId = Narrow(id);
         node.hardwareIds = Property(set, data, SPDRP_HARDWAREID);
-        std::vector<std::string> name = Property(set, data, SPDRP_FRIENDLYNAME);
-        if (name.empty()) name = Property(set, data, SPDRP_DEVICEDESC);
-        if (!name.empty()) node.description = name[0];
+        // The description only where it is shown: two property reads saved on every other device.
+        if (MatchDevice(node, query.described, matched)) {
+            std::vector<std::string> name = Property(set, data, SPDRP_FRIENDLYNAME);
+            if (name.empty()) name = Property(set, data, SPDRP_DEVICEDESC);
+            if (!name.empty()) node.description = name[0];
+        }
         DEVINST parent = 0;
         if (CM_Get_Parent(&parent, data.DevInst, 0) == CR_SUCCESS) node.parentId = DeviceId(parent);
         nodes.push_back(node);

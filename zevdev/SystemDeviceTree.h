@@ -6,7 +6,8 @@ namespace zevdev {
 
 class SystemDeviceTree : public DeviceTree {
 public:
-    bool enumerate(std::vector<DeviceNode>& nodes, std::string& error) override;
+    using DeviceTree::enumerate;
+    bool enumerate(const DeviceQuery& query, std::vector<DeviceNode>& nodes, std::string& error) override;
     // Always with a veto buffer: Windows then shows no dialog and names who refused.
     EjectAnswer requestEject(const DeviceNode& node) override;
 };

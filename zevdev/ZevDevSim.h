@@ -1,4 +1,5 @@
-// Extra exports of ZevDevDll.dll for tests and the demo: the journal, a reset, a hook.
+// Extra exports of the test build of ZevDevDll.dll (ZEVDEV_SCENARIOS) for tests and the demo:
+// the journal, a reset, a hook. The shipped library does not export them.
 #pragma once
 #include "ZevDevDll.h"
 

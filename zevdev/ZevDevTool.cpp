@@ -30,10 +30,11 @@ int List(const std::string& pattern, DeviceTree& tree, std::string& out)
     std::vector<size_t> shown = MatchingDevices(nodes, pattern.empty() ? "*" : pattern);
     for (size_t i : shown) {
         const DeviceNode& n = nodes[i];
-        out += n.instanceId + "\r\n";
-        for (const std::string& id : n.hardwareIds) out += "    hardware id: " + id + "\r\n";
-        if (!n.description.empty()) out += "    description: " + n.description + "\r\n";
-        if (!n.parentId.empty()) out += "    parent: " + n.parentId + "\r\n";
+        // One line a value: a description with a line break must not look like another device.
+        out += OneLine(n.instanceId) + "\r\n";
+        for (const std::string& id : n.hardwareIds) out += "    hardware id: " + OneLine(id) + "\r\n";
+        if (!n.description.empty()) out += "    description: " + OneLine(n.description) + "\r\n";
+        if (!n.parentId.empty()) out += "    parent: " + OneLine(n.parentId) + "\r\n";
     }
     out += std::to_string(shown.size()) + " device(s)\r\n";
     if (!complete) {
@@ -46,7 +47,8 @@ int List(const std::string& pattern, DeviceTree& tree, std::string& out)
 int Eject(const std::string& pattern, DeviceTree& tree, std::string& out)
 {
     SystemBackend backend(tree);
-    CommandReport report = backend.run("eject \"" + pattern + "\"");
+    DeviceList devices;
+    CommandReport report = backend.run("eject \"" + pattern + "\"", devices);
     out = report.output;
     for (size_t i = 0; i < report.devices.size(); ++i)
         out += "\r\ndevice record " + std::to_string(i) + "\r\n" + report.devices[i].recordText();

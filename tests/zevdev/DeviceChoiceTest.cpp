@@ -36,6 +36,24 @@ TEST(EjectPattern, MatchesIdsIgnoringCaseWithStarAndQuestionMarkOnly)
         EXPECT_EQ(c.match, MatchDevicePattern(c.pattern, c.id)) << c.pattern << " ~ " << c.id;
 }
 
+// Only the enumerator's devices are read: every id a pattern can match starts with it.
+TEST(EjectPattern, EnumeratorIsTheFixedTextBeforeTheFirstBackslash)
+{
+    struct Case {
+        const char *pattern, *enumerator;
+    } cases[] = {
+        {"usb\\vid_3e7a&pid_41*", "usb"},
+        {"USBSTOR\\Disk*", "USBSTOR"},
+        {"usb\\vid_3e7a&pid_4107\\*", "usb"},
+        {"u?b\\vid_3e7a*", ""},   // a wildcard before the backslash: any enumerator
+        {"*\\vid_3e7a*", ""},
+        {"usb*", ""},             // no backslash: "USBSTOR\..." matches too
+        {"\\vid_3e7a", ""},
+        {"*&mi_00", ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.enumerator, PatternEnumerator(c.pattern)) << c.pattern;
+}
+
 TEST(EjectPattern, CommandNeedsEjectAndOneBalancedNonEmptyPattern)
 {
     struct Case {

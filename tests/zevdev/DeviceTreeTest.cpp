@@ -131,6 +131,52 @@ TEST_F(DeviceTree, ScenarioNamedByALongPathStillAnswers)
     EXPECT_EQ(0u, Journal().find("# scenario " + path + "\n")) << Journal();
 }
 
+// A scenario that is named but cannot be read answers as if no device were there, and says
+// why: a typo in a test's path must never let the registered tokens be ejected.
+TEST_F(DeviceTree, NamedScenarioThatCannotBeReadAnswersNoDevice)
+{
+    TempDir dir("zevdev_unreadable");
+    ASSERT_TRUE(CreateDirectoryA(dir.path("folder.txt").c_str(), nullptr));
+    struct Case {
+        std::string path;
+        DWORD error;
+    } cases[] = {
+        {dir.path("missing.txt"), ERROR_FILE_NOT_FOUND},
+        {dir.path("no folder\\scenario.txt"), ERROR_PATH_NOT_FOUND},
+        {dir.path("folder.txt"), ERROR_ACCESS_DENIED},  // there, but a folder
+    };
+    for (const Case& c : cases) {
+        SetEnvironmentVariableA("ZEVDEV_SCENARIO", c.path.c_str());
+        ZDSIM_Reset();
+        EXPECT_EQ(std::string(CMD_41) + "\r\nno matching device found\r\ndevice_s_ejected=0\r\n", Run(CMD_41))
+            << c.path;
+        std::string journal = Journal();
+        std::string head = "# scenario " + c.path + " unreadable, error " + std::to_string(c.error) + " (";
+        EXPECT_EQ(0u, journal.find(head)) << journal;
+        EXPECT_NE(std::string::npos, journal.find("): no device answers\n")) << journal;
+        EXPECT_EQ(1u, Occurrences(journal, "# ")) << "one line tells the back-end: " << journal;
+    }
+    // Set to the empty text (a script's unset variable) is named too, not "the device tree".
+    SetEnvironmentVariableA("ZEVDEV_SCENARIO", "");
+    ZDSIM_Reset();
+    EXPECT_EQ(std::string(CMD_41) + "\r\nno matching device found\r\ndevice_s_ejected=0\r\n", Run(CMD_41));
+    EXPECT_EQ(0u, Journal().find("# scenario  unreadable, error ")) << Journal();
+    SetEnvironmentVariableA("ZEVDEV_SCENARIO", nullptr);
+    ZDSIM_Reset();
+    EXPECT_EQ(0u, Run(CMD_41).find("2 device(s) found\r\n")) << "unset: the device tree answers";
+    RemoveDirectoryA(dir.path("folder.txt").c_str());
+}
+
+// Only the pattern's enumerator is read; one that no device has is an empty list, not a fault.
+TEST_F(DeviceTree, PatternOfAnEnumeratorWithoutDevicesFindsNothing)
+{
+    int rc = -99;
+    EXPECT_EQ("eject \"zvnobus\\vid_3e7a*\"\r\nno matching device found\r\ndevice_s_ejected=0\r\n",
+              Run("eject \"zvnobus\\vid_3e7a*\"", &rc));
+    EXPECT_EQ(ZD_OK, rc);
+    EXPECT_EQ(0u, Run("eject \"u?b\\vid_3e7a&pid_4001\\*\"").find("1 device(s) found\r\n")) << "every class";
+}
+
 TEST_F(DeviceTree, SupportCommandListsAndEjectsWithItsExitCodes)
 {
     ChildResult list = runSibling("zevdev.exe", "list \"usb\\vid_3e7a&pid_41*\"");

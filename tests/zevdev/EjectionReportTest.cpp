@@ -24,6 +24,13 @@ EjectAnswer Answer(unsigned long cr, int vetoType = 0, const std::string& vetoNa
     return a;
 }
 
+// One command on a handle of its own.
+CommandReport RunCommand(FakeDeviceTree& tree, const std::string& command)
+{
+    DeviceList devices;
+    return SystemBackend(tree).run(command, devices);
+}
+
 struct TwoTokens : ::testing::Test {
     FakeDeviceTree tree;
     void SetUp() override
@@ -41,7 +48,7 @@ TEST_F(TwoTokens, RefusedDeviceComesFirstAndNamesWhoRefused)
 {
     tree.answers["USB\\VID_3E7A&PID_4108\\0002"] =
         Answer(CR_REMOVE_VETOED, PNP_VetoOutstandingOpen, "C:\\Windows\\explorer.exe");
-    CommandReport r = SystemBackend(tree).run(CMD);
+    CommandReport r = RunCommand(tree, CMD);
 
     EXPECT_EQ(ZD_OK, r.result);
     EXPECT_EQ((std::vector<std::string>{"USB\\VID_3E7A&PID_4107\\0001", "USB\\VID_3E7A&PID_4108\\0002"}),
@@ -82,7 +89,7 @@ TEST_F(TwoTokens, EveryFailureIsNamedUnknownCodesInHex)
     };
     for (const Case& c : cases) {
         tree.answers["USB\\VID_3E7A&PID_4108\\0002"] = c.answer;
-        CommandReport r = SystemBackend(tree).run(CMD);
+        CommandReport r = RunCommand(tree, CMD);
         ASSERT_EQ(2u, r.devices.size()) << c.error;
         EXPECT_EQ("EJECTED_FAILED", *r.devices[0].field("info"));
         EXPECT_EQ(c.error, *r.devices[0].field("error"));
@@ -109,7 +116,7 @@ TEST_F(TwoTokens, NothingFoundBadCommandsAndAnUnreadableTreeEjectNothing)
     for (const Case& c : cases) {
         tree.failure = c.failure;
         tree.requests.clear();
-        CommandReport r = SystemBackend(tree).run(c.command);
+        CommandReport r = RunCommand(tree, c.command);
         EXPECT_EQ(c.result, r.result) << c.command;
         EXPECT_EQ(c.output, r.output);
         EXPECT_TRUE(r.devices.empty());
@@ -133,6 +140,10 @@ TEST_F(TwoTokens, SupportCommandExitCodesFollowTheOutcome)
         {{"eject", "usb*"}, false, true, 2, "eject \"usb*\"\r\ndevice enumeration failed", true},
         {{"list", "*&mi_00"}, false, false, 0, "USB\\VID_3E7A&PID_4107&MI_00\\0001\r\n    hardware id: ", true},
         {{"list", "usb\\vid_9999*"}, false, false, 1, "0 device(s)\r\n", true},
+        // A description's line break and tab are blanks: the listing keeps one device a block.
+        {{"list", "usb\\vid_3e7a&pid_4108*"}, false, false, 0,
+         "USB\\VID_3E7A&PID_4108\\0002\r\n    hardware id: USB\\VID_3E7A&PID_4108\r\n"
+         "    description: Vaultik  second\r\n1 device(s)\r\n", true},
         {{"list"}, false, true, 2, "\r\n3 device(s)\r\ndevice enumeration failed: error 5\r\n", true},
         {{"--help"}, false, false, 0, "usage: zevdev list", true},
         {{}, false, false, 3, "", false},
