@@ -50,7 +50,7 @@ protected:
     }
 
     TempDir dir{"logring"};
-    std::string path = dir.path("ring.log");
+    std::string path = dir.path("logtest-ring.log");  // mappings are named after the file
     StderrCapture quiet;  // the mapped file traces every write
     std::unique_ptr<zvIO> io{new zvcrypt::LogRing(RING)};
 };

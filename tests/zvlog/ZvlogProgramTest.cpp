@@ -91,7 +91,9 @@ class ZvlogRing : public Zvlog, public ::testing::WithParamInterface<RingCase> {
 
 TEST_P(ZvlogRing, PrintsEveryLineLeftInOrderAndTheTrailerTimeLast)
 {
-    std::string path = m_dir.path("ring.log");
+    // A mapping is named after its file's name: a name of its own keeps it apart from
+    // other test programs running beside this one.
+    std::string path = m_dir.path("zvlog-ring.log");
     useRing(path);
     log("r", GetParam().lines);
 
