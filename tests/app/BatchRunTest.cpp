@@ -63,7 +63,7 @@ TEST_F(CleanUpBatchRun, LauncherAndDataSafeBatchesAreWrittenExactlyStartedHidden
         HANDLE hold = CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(INVALID_HANDLE_VALUE, hold);
         ASSERT_TRUE(WaitForExit(Start(m_temp + "\\Vacater.exe", "/Application=" + app + " /CleanUpOnly=1"), 30000));
-        EXPECT_EQ(BuildCleanUpBatch(app.c_str(), m_temp.c_str(), m_temp.c_str(), "", "").text.str(),
+        EXPECT_EQ(BuildCleanUpBatch(app.c_str(), m_temp.c_str(), m_temp.c_str(), "", "", SystemBatchHost()).text.str(),
                   ReadBytes(m_temp + "\\remove.bat"));
         std::vector<DWORD> batch;
         ASSERT_TRUE(WaitUntil([&] { return !(batch = BatchProcesses(m_temp + "\\remove.bat")).empty(); }, 20000));
