@@ -25,8 +25,9 @@ CString SystemBatchHost::ShortPath(const char* path) const
 const char* CmdCharacterMeaning(wchar_t c, size_t at)
 {
     if (c == L'\t') return "a tab, which ends a word for cmd";
-    // cmd also takes the OEM byte FF (a no-break blank in 437 and 850) as a blank.
-    if (c == 0x00A0 || c == 0x00FF) return "a character cmd may take for a blank";
+    // cmd's parser is known to take the OEM byte FF (the no-break blank in 437 and 850)
+    // for a blank: refused, as no folder name of ours needs it.
+    if (c == 0x00A0) return "a character cmd may take for a blank";
     if (c < 0x20 || (c >= 0x7F && c < 0xA0)) return "a control character";
     switch (c) {
     case L' ': return "a blank, which ends a word for cmd";
