@@ -23,7 +23,7 @@ struct CleanUpBatch {
     CString oemText;
     bool oemOk;
     // Why lines were left out: a path of ours that cmd cannot read as one word and that has
-    // no short form. Each reads "<what> [<path>] <why>; <which lines> left out".
+    // no usable short form. Each reads "<what> [<path>] <why>; <what was left out>".
     std::vector<CString> leftOut;
 };
 
