@@ -1,80 +1,87 @@
 #include "BatchFolderCheck.h"
+#include "BatchCodePage.h"
+#include "BatchWord.h"
 #include <windows.h>
 #include <userenv.h>
-#include <cctype>
 #include <cstring>
+#include <cwctype>
+#include <string>
 
 namespace {
 
-bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+typedef std::wstring Text;
+
+bool IsDriveLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
 
 // "X:\..." with a letter: the only form both sides of the comparison are brought to.
-bool IsDrivePath(const char* path) { return IsDriveLetter(path[0]) && path[1] == ':' && path[2] == '\\'; }
+bool IsDrivePath(const Text& path) { return path.size() >= 3 && IsDriveLetter(path[0]) && path[1] == L':' && path[2] == L'\\'; }
 
-CString Lower(const CString& text)
+// Upper case for every letter, not ASCII only: C:\USERS\JÜRGEN is the profile C:\Users\Jürgen.
+Text Upper(Text text)
 {
-    CString lower = text;
-    lower.MakeLower();
-    return lower;
+    if (!text.empty()) CharUpperBuffW(&text[0], static_cast<DWORD>(text.size()));
+    return text;
 }
 
-// What cmd does with a character of an unquoted word, or why no folder name holds it;
-// null for a character that is plain in a folder name.
-const char* CharacterMeaning(unsigned char c, size_t at)
+// The components of path (empty ones dropped, so "\\" counts once).
+std::vector<Text> Components(const Text& path)
 {
-    if (c == '\t') return "a tab, which ends a word for cmd";
-    if (c < 0x20 || c == 0x7F) return "a control character";
-    switch (c) {
-    case ' ': return "a blank, which ends a word for cmd";
-    case ',': case ';': case '=': return "a separator, which ends a word for cmd";
-    case '&': case '|': return "a command separator";
-    case '<': case '>': return "a redirection";
-    case '^': return "cmd's escape character";
-    case '%': return "a '%', which cmd expands";
-    case '!': return "a '!', which delayed expansion expands";
-    case '"': return "a double quote";
-    case '(': case ')': return "a parenthesis, which groups commands";
-    case '*': case '?': return "a wildcard";
-    case '/': return "a '/', which starts a switch";
-    case ':': return at == 1 ? nullptr : "a ':' after the drive";
-    }
-    return nullptr;
-}
-
-// The components of path behind its "X:" (empty ones dropped, so "\\" counts once).
-std::vector<CString> Components(const char* path)
-{
-    std::vector<CString> parts;
-    const char* p = path;
-    while (*p) {
-        const char* end = strchr(p, '\\');
-        if (!end) end = p + strlen(p);
-        if (end > p) parts.emplace_back(p, static_cast<int>(end - p));
-        p = *end ? end + 1 : end;
+    std::vector<Text> parts;
+    size_t at = 0;
+    while (at < path.size()) {
+        size_t end = path.find(L'\\', at);
+        if (end == Text::npos) end = path.size();
+        if (end > at) parts.push_back(path.substr(at, end - at));
+        at = end + 1;
     }
     return parts;
 }
 
 // "X:\a\b": one backslash between components, the drive letter in upper case.
-CString Normalise(const char* drivePath)
+Text Normalise(const Text& drivePath)
 {
-    CString out;
-    out += static_cast<char>(toupper(static_cast<unsigned char>(drivePath[0])));
-    out += ":\\";
-    std::vector<CString> parts = Components(drivePath + 3);
+    Text out;
+    out += static_cast<wchar_t>(towupper(drivePath[0]));
+    out += L":\\";
+    std::vector<Text> parts = Components(drivePath.substr(3));
     for (size_t i = 0; i < parts.size(); ++i) {
-        if (i) out += '\\';
+        if (i) out += L'\\';
         out += parts[i];
     }
     return out;
 }
 
-bool IsDriveRoot(const CString& normalised) { return normalised.GetLength() == 3; }
+bool IsDriveRoot(const Text& normalised) { return normalised.size() == 3; }
 
-CString Describe(const char* text, const char* detail)
+Text Resolve(const Text& value, BatchFolderKind kind, const Text& workDir)
+{
+    if (value.empty() || !IsDrivePath(workDir)) return Text();
+    if (value.size() >= 2 && value[0] == L'\\' && value[1] == L'\\') return Text();   // network or device path
+    if (value.size() >= 2 && value[1] == L':') {
+        if (!IsDriveLetter(value[0]) || value.size() < 3 || value[2] != L'\\') return Text();   // drive-relative
+        return Normalise(value);
+    }
+    Text full = workDir.substr(0, 2) + L"\\";   // "X:\" of the working directory
+    // "/RmAbsDir" runs after "cd \", so a value without a drive starts at the root there.
+    if (kind == BATCH_FOLDER_RELATIVE && value[0] != L'\\') full = workDir + L"\\";
+    return Normalise(full + value);
+}
+
+// Texts for the reasons, which go to the ANSI trace.
+CString Ansi(const Text& text, unsigned int ansiCodePage)
+{
+    CString ansi;
+    if (!WideToCodePage(text, ansiCodePage, &ansi)) {
+        ansi.Empty();
+        for (wchar_t c : text) ansi += c < 0x80 ? static_cast<char>(c) : '?';
+    }
+    return ansi;
+}
+
+CString Describe(const char* text, const CString& detail)
 {
     CString s;
-    s.Format("%s %s", text, detail);
+    s.Format("%s %s", text, detail.GetString());
     return s;
 }
 
@@ -88,18 +95,9 @@ BatchFolderVerdict Refuse(BatchFolderVerdict verdict, CString* reason, const CSt
 
 CString ResolveBatchFolder(const char* value, BatchFolderKind kind, const char* workDir)
 {
-    if (!value || !*value || !workDir || !IsDrivePath(workDir)) return CString();
-    if (value[0] == '\\' && value[1] == '\\') return CString();   // network or device path
-    if (value[1] == ':') {
-        if (!IsDriveLetter(value[0]) || value[2] != '\\') return CString();   // drive-relative
-        return Normalise(value);
-    }
-    CString full(workDir, 2);   // "X:" of the working directory
-    full += '\\';
-    // "/RmAbsDir" runs after "cd \", so a value without a drive starts at the root there.
-    if (kind == BATCH_FOLDER_RELATIVE && value[0] != '\\') full = CString(workDir) + "\\";
-    full += value;
-    return Normalise(full);
+    Text wideValue, wideWork;
+    if (!AnsiToWide(value, CP_ACP, &wideValue) || !AnsiToWide(workDir, CP_ACP, &wideWork)) return CString();
+    return Ansi(Resolve(wideValue, kind, wideWork), CP_ACP);
 }
 
 BatchFolderVerdict CheckBatchFolder(const char* value, BatchFolderKind kind, const BatchFolderContext& context,
@@ -107,43 +105,55 @@ BatchFolderVerdict CheckBatchFolder(const char* value, BatchFolderKind kind, con
 {
     if (reason) reason->Empty();
     if (!value || !*value) return BATCH_FOLDER_OK;   // nothing to remove, no line
+    const unsigned int ansi = context.ansiCodePage, oem = context.oemCodePage;
 
-    for (size_t i = 0; value[i]; ++i)
-        if (const char* meaning = CharacterMeaning(static_cast<unsigned char>(value[i]), i))
+    // Judge what cmd reads: the batch holds the value's OEM bytes.
+    CString bytes;
+    Text read;
+    if (!AnsiToOemBytes(value, ansi, oem, &bytes) || !OemToWide(bytes, oem, &read))
+        return Refuse(BATCH_FOLDER_UNSAFE_CHARACTER, reason, "holds a character without a form in cmd's (OEM) code page");
+
+    for (size_t i = 0; i < read.size(); ++i)
+        if (const char* meaning = CmdCharacterMeaning(read[i], i))
             return Refuse(BATCH_FOLDER_UNSAFE_CHARACTER, reason, Describe("holds", meaning));
 
-    for (const CString& part : Components(value)) {
-        if (strspn(part, ".") == static_cast<size_t>(part.GetLength()))
-            return Refuse(BATCH_FOLDER_UNSAFE_COMPONENT, reason, Describe("has the component", part));
+    for (const Text& part : Components(read)) {
+        CString name = Ansi(part, ansi);
+        if (part.find_first_not_of(L'.') == Text::npos)
+            return Refuse(BATCH_FOLDER_UNSAFE_COMPONENT, reason, Describe("has the component", name));
         // Windows drops the dots that end a name: rmdir reads "users." as "users".
-        if (part.GetAt(part.GetLength() - 1) == '.')
+        if (part[part.size() - 1] == L'.')
             return Refuse(BATCH_FOLDER_UNSAFE_COMPONENT, reason,
-                          Describe("has the component", part + ", whose final dot Windows drops"));
+                          Describe("has the component", name + ", whose final dot Windows drops"));
         // "PROGRA~1" may be another name of a protected folder, which no text comparison sees.
-        for (int i = 0; i + 1 < part.GetLength(); ++i)
-            if (part.GetAt(i) == '~' && isdigit(static_cast<unsigned char>(part.GetAt(i + 1))))
-                return Refuse(BATCH_FOLDER_UNSAFE_COMPONENT, reason, Describe("has the short name", part));
+        for (size_t i = 0; i + 1 < part.size(); ++i)
+            if (part[i] == L'~' && part[i + 1] >= L'0' && part[i + 1] <= L'9')
+                return Refuse(BATCH_FOLDER_UNSAFE_COMPONENT, reason, Describe("has the short name", name));
     }
 
-    if (value[0] == '\\' && value[1] == '\\')
+    if (read.size() >= 2 && read[0] == L'\\' && read[1] == L'\\')
         return Refuse(BATCH_FOLDER_UNRESOLVABLE, reason, "is a network or device path");
-    if (value[1] == ':' && value[2] != '\\')
+    if (read.size() >= 2 && read[1] == L':' && (read.size() < 3 || read[2] != L'\\'))
         return Refuse(BATCH_FOLDER_UNRESOLVABLE, reason, "names a drive without a backslash, so its folder depends on that drive's current folder");
-    CString full = ResolveBatchFolder(value, kind, context.workDir);
-    if (full.IsEmpty())
+    Text workDir;
+    AnsiToWide(context.workDir, ansi, &workDir);
+    Text full = Resolve(read, kind, workDir);
+    if (full.empty())
         return Refuse(BATCH_FOLDER_UNRESOLVABLE, reason, Describe("cannot be resolved from", context.workDir));
-    if (IsDriveRoot(full)) return Refuse(BATCH_FOLDER_PROTECTED, reason, Describe("is the drive root", full));
+    if (IsDriveRoot(full)) return Refuse(BATCH_FOLDER_PROTECTED, reason, Describe("is the drive root", Ansi(full, ansi)));
 
-    CString target = Lower(full);
+    Text target = Upper(full);
     for (const ProtectedFolder& folder : context.folders) {
-        if (!IsDrivePath(folder.path)) continue;
-        CString kept = Normalise(folder.path);
-        CString lower = Lower(kept);
+        Text path;
+        if (!AnsiToWide(folder.path, ansi, &path) || !IsDrivePath(path)) continue;
+        Text kept = Normalise(path);
+        Text upper = Upper(kept);
         CString why;
-        if (lower == target)
-            why.Format("is %s %s", folder.role.GetString(), kept.GetString());
-        else if (lower.GetLength() > target.GetLength() && lower.Left(target.GetLength() + 1) == target + "\\")
-            why.Format("resolves to %s, which holds %s %s", full.GetString(), folder.role.GetString(), kept.GetString());
+        if (upper == target)
+            why.Format("is %s %s", folder.role.GetString(), Ansi(kept, ansi).GetString());
+        else if (upper.size() > target.size() && upper.compare(0, target.size() + 1, target + L"\\") == 0)
+            why.Format("resolves to %s, which holds %s %s", Ansi(full, ansi).GetString(), folder.role.GetString(),
+                       Ansi(kept, ansi).GetString());
         if (!why.IsEmpty()) return Refuse(BATCH_FOLDER_PROTECTED, reason, why);
     }
     return BATCH_FOLDER_OK;
@@ -185,6 +195,8 @@ BatchFolderContext HostBatchFolderContext(const char* workDir, const char* tempD
 {
     BatchFolderContext context;
     context.workDir = workDir;
+    context.ansiCodePage = GetACP();
+    context.oemCodePage = GetOEMCP();
     // Without a working directory the batch runs in ours.
     if (context.workDir.IsEmpty())
         context.workDir = FromApi([](char* b, UINT n) { return static_cast<UINT>(GetCurrentDirectoryA(n, b)); });

@@ -1,7 +1,9 @@
 // Decides whether a folder named by "/RmDir" or "/RmAbsDir" may go into the clean-up batch.
 // The batch writes these values unquoted after "rmdir /S /Q", so cmd reads them as words of
 // a command line: a value must be one plain folder name, and the folder it resolves to must
-// not hold the system, a profile, the temporary directory or the program.
+// not hold the system, a profile, the temporary directory or the program. The check judges
+// what cmd reads: the value's bytes in the OEM code page, decoded back; a value with a
+// character that has no OEM form is refused.
 #pragma once
 #include "CString.h"
 #include <vector>
@@ -13,7 +15,7 @@ enum BatchFolderKind {
 
 enum BatchFolderVerdict {
     BATCH_FOLDER_OK = 0,
-    BATCH_FOLDER_UNSAFE_CHARACTER = -1,  // cmd gives it a meaning, or no folder name holds it
+    BATCH_FOLDER_UNSAFE_CHARACTER = -1,  // cmd gives it a meaning, no folder name holds it, or no OEM form
     BATCH_FOLDER_UNSAFE_COMPONENT = -2,  // "." / "..", a final dot or a short (8.3) name: may alias
     BATCH_FOLDER_UNRESOLVABLE = -3,      // network, device or drive-relative form
     BATCH_FOLDER_PROTECTED = -4,         // a drive root, a protected folder or an ancestor
@@ -28,6 +30,10 @@ struct ProtectedFolder {
 struct BatchFolderContext {
     CString workDir;   // the batch's working directory, absolute
     std::vector<ProtectedFolder> folders;
+    // The code page of the values and paths (ANSI) and the one cmd reads the batch in
+    // (OEM). 0 and 1 are the system's own (CP_ACP, CP_OEMCP).
+    unsigned int ansiCodePage = 0;
+    unsigned int oemCodePage = 1;
 };
 
 // The verdict for one value; reason says why in a few words when it is refused.

@@ -1,7 +1,9 @@
 // The text of the clean-up batch "remove.bat" for its three settings, decided from the
 // application's options and the temporary directory.
 #pragma once
+#include "BatchWord.h"
 #include "CString.h"
+#include <vector>
 
 enum CleanUpSetting {
     CLEANUP_APPDECK,   // launcher setting: works in %Temp%\AppDeck, keeps itself
@@ -11,10 +13,18 @@ enum CleanUpSetting {
 
 struct CleanUpBatch {
     CleanUpSetting setting;
-    CString batchPath;   // tempDir + "\remove.bat"
-    CString workDir;     // where the batch runs
-    CString deletePath;  // launcher setting only: tempDir + "\AppDeck", empty without tempDir
-    CString text;        // every line ends in "\r\n"
+    CString batchPath;      // tempDir + "\remove.bat"
+    CString startCommand;   // what starts the batch: batchPath, or a form cmd reads as one word
+    CString workDir;        // where the batch runs
+    CString deletePath;     // launcher setting only: tempDir + "\AppDeck", empty without tempDir
+    CString text;           // every line ends in "\r\n"; in the ANSI code page, as traced
+    // The file's bytes: text in the host's OEM code page, which cmd reads. oemOk is false
+    // (and oemText empty) when a character of text has no OEM form.
+    CString oemText;
+    bool oemOk;
+    // Why lines were left out: a path of ours that cmd cannot read as one word and that has
+    // no usable short form. Each reads "<what> [<path>] <why>; <what was left out>".
+    std::vector<CString> leftOut;
 };
 
 // Name of the launcher's folder inside the temporary directory.
@@ -23,7 +33,9 @@ extern const char* const APPDECK_FOLDER;
 // The setting that an "/Application" value selects (exact, case-sensitive comparison).
 CleanUpSetting CleanUpSettingFor(const char* application);
 
-// Builds the whole batch. tempDir may be empty (the "Temp" variable is not set).
+// Builds the whole batch. tempDir may be empty (the "Temp" variable is not set). The folder
+// values are written as they are (check them first); paths of the program's own that cmd
+// would not read as they are go in their short form, from host.
 CleanUpBatch BuildCleanUpBatch(const char* application, const char* tempDir,
                                const char* currentPath, const char* rmDir,
-                               const char* rmAbsDir);
+                               const char* rmAbsDir, const BatchHost& host);

@@ -1,5 +1,6 @@
 #include "Relocation.h"
 #include "PackageFiles.h"
+#include "XParamList.h"
 #include <windows.h>
 #include <cstring>
 
@@ -38,7 +39,7 @@ bool RunsHere(const char* currentPath, const char* tempDir, long removeOnly)
 
 CString BuildRestartCommandLine(const char* tempDir, char driveLetter, long cleanUpOnly,
                                 const char* rmDir, const char* rmAbsDir,
-                                const char* vkDriveLetter)
+                                const char* vkDriveLetter, bool folderLeftOut)
 {
     CString options;
     const char* vk = vkDriveLetter ? vkDriveLetter : "";
@@ -48,9 +49,43 @@ CString BuildRestartCommandLine(const char* tempDir, char driveLetter, long clea
     else if (!Empty(rmDir))
         options.Format(" /DriveLetter=%c /CleanUpOnly=%ld /RmDir=%s /VKDriveLetter=%s",
                        driveLetter, cleanUpOnly, rmDir, vk);
+    else if (folderLeftOut)
+        options.Format(" /DriveLetter=%c /CleanUpOnly=%ld /VKDriveLetter=%s", driveLetter, cleanUpOnly, vk);
     CString line;
     line.Format("%s\\%s", tempDir ? tempDir : "", PROGRAM_FILE_NAME);
     return line + options;
+}
+
+RestartFolderVerdict RestartFolderCarried(const char* option, const char* value, const BatchFolderContext& copyHost,
+                                          CString* reason)
+{
+    if (reason) reason->Empty();
+    if (Empty(value)) return RESTART_FOLDER_CARRIED;
+    bool absolute = strcmp(option, "/RmAbsDir") == 0;
+    CString why;
+    if (strchr(value, '"'))
+        why = "holds a double quote, which ends the value on the restart command line";
+    else if (!absolute && strchr(value, ' '))
+        why = "holds a blank, which ends the unquoted \"/RmDir\" value on the restart command line";
+    else {
+        // What the copy's tokenizer reads back (it also cuts overlong values).
+        CString line = BuildRestartCommandLine("C:\\T", 'V', 0, absolute ? "" : value, absolute ? value : "", "V:");
+        XParamList params;
+        params.SetCommandLine(line);
+        CString received;
+        bool found = false;
+        if (params.Parse())
+            for (int i = 0; i < params.GetCount(); ++i)
+                if (strcmp(params.GetKey(i), option) == 0) received = params.GetValue(i), found = true;
+        if (!found || received != value) why.Format("would reach the copy as [%s]", received.GetString());
+    }
+    if (!why.IsEmpty()) {
+        if (reason) *reason = why;
+        return RESTART_FOLDER_CHANGED;
+    }
+    BatchFolderKind kind = absolute ? BATCH_FOLDER_ABSOLUTE : BATCH_FOLDER_RELATIVE;
+    if (CheckBatchFolder(value, kind, copyHost, reason) != BATCH_FOLDER_OK) return RESTART_FOLDER_REFUSED;
+    return RESTART_FOLDER_CARRIED;
 }
 
 const char* ReadErrorText(unsigned long lastError)
@@ -88,4 +123,18 @@ void CopyProgramFile(const char* source, const char* target)
 
     if (in != INVALID_HANDLE_VALUE) CloseHandle(in);
     if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+}
+
+bool ClearReadOnly(const char* path, unsigned long* error)
+{
+    *error = 0;
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        *error = GetLastError();
+        return false;
+    }
+    if (!(attributes & FILE_ATTRIBUTE_READONLY)) return true;
+    if (SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY)) return true;
+    *error = GetLastError();
+    return false;
 }

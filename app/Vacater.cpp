@@ -191,14 +191,37 @@ BOOL CRemoveApp::CopyAndRestart()
         CString from, to;
         from.Format("%s\\%s", static_cast<const char*>(m_currentPath), name);
         to.Format("%s\\%s", static_cast<const char*>(tempDir), name);
-        if (CopyFileA(from, to, FALSE))
+        if (CopyFileA(from, to, FALSE)) {
             DebugTrace(0, "Copied file %s to %s", static_cast<const char*>(from), static_cast<const char*>(to));
+            unsigned long error = 0;
+            if (!ClearReadOnly(to, &error))
+                DebugTrace(0, "REMOVE_EXE : could not clear the read-only attribute of %s, error %lu \r\n",
+                           static_cast<const char*>(to), error);
+        }
     }
 
     SetCurrentDirectoryA(tempDir);
     char driveLetter = m_currentPath.IsEmpty() ? ' ' : m_currentPath.GetAt(0);
-    CString commandLine = BuildRestartCommandLine(tempDir, driveLetter, m_cleanUpOnly, m_rmDir,
-                                                  m_rmAbsDir, m_vkDriveLetter);
+    // The copy removes only what it receives unchanged and its own check accepts: check
+    // here with the copy's folders, and leave a refused value off its command line.
+    CString rmDir = m_rmDir, rmAbsDir = m_rmAbsDir;
+    bool leftOut = false;
+    {
+        // "/RmAbsDir" replaces "/RmDir" on the restart line; only the value that goes is checked.
+        const char* option = rmAbsDir.IsEmpty() ? "/RmDir" : "/RmAbsDir";
+        CString& value = rmAbsDir.IsEmpty() ? rmDir : rmAbsDir;
+        BatchFolderContext copyHost = HostBatchFolderContext(tempDir, tempDir, tempDir);
+        CString reason;
+        if (RestartFolderCarried(option, value, copyHost, &reason) != RESTART_FOLDER_CARRIED) {
+            DebugTrace(0, "REMOVE_EXE : %s value [%s] refused, it %s; the copy does not get it \r\n", option,
+                       value.GetString(), reason.GetString());
+            rmDir.Empty();
+            rmAbsDir.Empty();
+            leftOut = true;
+        }
+    }
+    CString commandLine = BuildRestartCommandLine(tempDir, driveLetter, m_cleanUpOnly, rmDir, rmAbsDir,
+                                                  m_vkDriveLetter, leftOut);
     DebugTrace(0, "Calling new instance with commandline : %s in %s",
                static_cast<const char*>(commandLine), static_cast<const char*>(tempDir));
 
@@ -220,9 +243,17 @@ void CRemoveApp::CleanUp(BOOL bInit)
     BatchFolderContext host = HostBatchFolderContext(tempDir, tempDir, m_currentPath);
     CString rmDir = CheckedFolder("/RmDir", m_rmDir, BATCH_FOLDER_RELATIVE, host);
     CString rmAbsDir = CheckedFolder("/RmAbsDir", m_rmAbsDir, BATCH_FOLDER_ABSOLUTE, host);
-    CleanUpBatch batch = BuildCleanUpBatch(m_removeApplication, tempDir, m_currentPath, rmDir, rmAbsDir);
+    CleanUpBatch batch = BuildCleanUpBatch(m_removeApplication, tempDir, m_currentPath, rmDir, rmAbsDir,
+                                           SystemBatchHost());
     const char* batchPath = batch.batchPath;
     DebugTrace(0, "REMOVE_EXE : Batch-Pfad :  %s \r\n", batchPath);
+    for (const CString& note : batch.leftOut) DebugTrace(0, "REMOVE_EXE : %s \r\n", note.GetString());
+    if (!batch.oemOk) {
+        // Every value and path in it was checked; a letter cmd would misread names another file.
+        DebugTrace(0, "REMOVE_EXE : batch text has no form in cmd's (OEM) code page, no batch written :  %s \r\n",
+                   batchPath);
+        return;
+    }
 
     HANDLE file = CreateFileA(batchPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -246,7 +277,9 @@ void CRemoveApp::CleanUp(BOOL bInit)
     }
 
     DWORD written = 0;
-    if (!WriteFile(file, batch.text.GetString(), static_cast<DWORD>(batch.text.GetLength()), &written, nullptr)) {
+    // cmd reads a batch in the OEM code page: the file holds the text in it.
+    if (!WriteFile(file, batch.oemText.GetString(), static_cast<DWORD>(batch.oemText.GetLength()), &written,
+                   nullptr)) {
         DebugTrace(0, "REMOVE_EXE : could not create batch file :  %s \r\n", batchPath);
         CloseHandle(file);
         return;
@@ -255,10 +288,12 @@ void CRemoveApp::CleanUp(BOOL bInit)
     CloseHandle(file);
 
     DebugTrace(0, "strBatch : %s", batchPath);
+    if (batch.startCommand != batch.batchPath)
+        DebugTrace(0, "REMOVE_EXE : batch started as %s \r\n", batch.startCommand.GetString());
     DebugTrace(0, "Execution-path : %s ", static_cast<const char*>(batch.workDir));
 
     const char* workDir = batch.workDir.IsEmpty() ? nullptr : batch.workDir.GetString();
-    if (StartProcess(batch.batchPath, SW_HIDE, TRUE, workDir)) {
+    if (StartProcess(batch.startCommand, SW_HIDE, TRUE, workDir)) {
         DebugTrace(0, "REMOVE_EXE : started batch-process [%s] successfully ... \r\n", batchPath);
     } else {
         DebugTrace(0, "REMOVE_EXE : could not start batch-process  :  %s \r\n", batchPath);

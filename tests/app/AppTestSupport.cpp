@@ -2,6 +2,7 @@
 #include <tlhelp32.h>
 #include <winternl.h>
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <set>
 
@@ -292,8 +293,11 @@ int AppRun::Requests() const { return CountExec("pid_41"); }
 
 std::string AppRun::LogOf(DWORD pid)
 {
+    // The logger appends "<separator><pid>.log": pid 12 must not find the log of pid 312.
+    const std::string tail = std::to_string(pid) + ".log";
     for (const std::string& name : ListDir(m_logs))
-        if (name.find(std::to_string(pid)) != std::string::npos) {
+        if (name.size() > tail.size() && name.compare(name.size() - tail.size(), tail.size(), tail) == 0 &&
+            !isdigit(static_cast<unsigned char>(name[name.size() - tail.size() - 1]))) {
             std::string text = ReadBytes(m_logs + "\\" + name);
             text.erase(std::remove(text.begin(), text.end(), '\0'), text.end()); // 2-byte encoding
             return text;

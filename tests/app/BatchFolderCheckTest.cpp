@@ -17,7 +17,10 @@ BatchFolderContext Host()
                     {"C:\\users", "the users' root"},               {"C:\\users\\bob", "a user profile"},
                     {"C:\\users\\Public", "a user profile"},        {"D:\\Profiles\\alice\\", "a user profile"},
                     {"c:\\USERS\\bob\\temp", "the temporary directory"},
-                    {"C:\\users\\bob\\Temp\\", "the program's folder"}, {"relative\\ignored", "nothing"}};
+                    {"C:\\users\\bob\\Temp\\", "the program's folder"}, {"relative\\ignored", "nothing"},
+                    {"C:\\Users\\J\xfcrgen", "a user profile"}};
+    host.ansiCodePage = 1252;   // a German Windows
+    host.oemCodePage = 850;
     return host;
 }
 
@@ -97,6 +100,16 @@ TEST(BatchFolderCheck, RefusesWhatCmdWouldReadAsMoreThanOneFolderAndWhatHoldsThe
         {"C:\\x\\50off~", ABS, BATCH_FOLDER_OK, ""},
         {"C:\\x\\caf\xe9", ABS, BATCH_FOLDER_OK, ""},
         {"", ABS, BATCH_FOLDER_OK, ""},
+        // Letters beyond ASCII: judged as cmd reads them (OEM), compared in any letter case.
+        {"C:\\x\\\xdc" "bung", ABS, BATCH_FOLDER_OK, ""},
+        {"C:\\x\\Stra\xdf" "e", ABS, BATCH_FOLDER_OK, ""},
+        {"C:\\USERS\\J\xdcRGEN", ABS, BATCH_FOLDER_PROTECTED, "is a user profile C:\\Users\\J\xfcrgen"},
+        {"c:\\users\\j\xfcrgen\\", ABS, BATCH_FOLDER_PROTECTED, "a user profile"},
+        {"C:\\Users\\J\xfcrgen\\Documents", ABS, BATCH_FOLDER_OK, ""},
+        {"C:\\x\\T\x80", ABS, BATCH_FOLDER_UNSAFE_CHARACTER, "OEM"},     // the euro sign
+        {"C:\\x\\\x81", ABS, BATCH_FOLDER_UNSAFE_CHARACTER, "OEM"},      // undefined in 1252, a letter in 850
+        {"C:\\x\\\x9a", ABS, BATCH_FOLDER_UNSAFE_CHARACTER, "OEM"},      // no best fit of the letter
+        {"C:\\x\\a\xa0" "b", ABS, BATCH_FOLDER_UNSAFE_CHARACTER, "for a blank"},
     };
     BatchFolderContext host = Host();
     for (const auto& c : cases) {
@@ -106,6 +119,18 @@ TEST(BatchFolderCheck, RefusesWhatCmdWouldReadAsMoreThanOneFolderAndWhatHoldsThe
         if (*c.reason) { EXPECT_NE(std::string::npos, reason.str().find(c.reason)) << reason.str(); }
         else { EXPECT_EQ("", reason.str()); }
     }
+}
+
+TEST(BatchFolderCheck, AValueWithoutAFormInCmdsCodePageIsRefused)
+{
+    BatchFolderContext host = Host();
+    EXPECT_EQ(BATCH_FOLDER_OK, CheckBatchFolder("C:\\x\\\xd8rsted", ABS, host));   // Ø: 9D in 850
+    host.oemCodePage = 437;
+    CString reason;
+    EXPECT_EQ(BATCH_FOLDER_UNSAFE_CHARACTER, CheckBatchFolder("C:\\x\\\xd8rsted", ABS, host, &reason));
+    EXPECT_EQ("holds a character without a form in cmd's (OEM) code page", reason.str());
+    EXPECT_EQ(BATCH_FOLDER_OK, CheckBatchFolder("C:\\x\\\xdc" "bung", ABS, host));
+    EXPECT_EQ(BATCH_FOLDER_PROTECTED, CheckBatchFolder("C:\\USERS\\J\xdcRGEN", ABS, host));
 }
 
 TEST(BatchFolderCheck, ResolvesAsTheBatchDoes)

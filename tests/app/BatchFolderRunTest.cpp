@@ -1,7 +1,8 @@
 // Folder values a careless or hostile launcher passes, run end to end from the token drive:
 // the clean-up batch removes at most the one folder a value names, with canary files
 // around every target. A value the program must refuse is checked in-process first, so a
-// fault in the check fails the test instead of letting a batch loose on the prefix.
+// fault in the check fails the test instead of letting a batch loose on the prefix. The
+// instance started from the token refuses it already, and the copy never receives it.
 #include "AppTestSupport.h"
 #include "BatchFolderCheck.h"
 
@@ -18,6 +19,13 @@ std::string Fill(std::string text, const std::map<std::string, std::string>& nam
 }
 
 const char* const OTHER_DRIVE = "W:\\";   // the test set-up maps W: to a folder of the build tree
+
+// A profile whose name holds an umlaut, for the time of a test.
+struct UmlautProfile {
+    std::string path = "C:\\users\\J\xfcrgen";
+    UmlautProfile() { MakeDirs(path); WriteBytes(path + "\\profile.txt", "canary"); }
+    ~UmlautProfile() { RemoveTree(path); }
+};
 
 } // namespace
 
@@ -45,7 +53,16 @@ TEST_F(BatchFolderRun, EachValueRemovesAtMostTheFolderItNames)
         {"/RmAbsDir=\"{T}\\cache\"", BATCH_FOLDER_ABSOLUTE, {"{T}\\keep.txt", "{T}\\cache.txt"}, {"{T}\\cache\\c.txt"}},
         {"/RmAbsDir={W}\\cache", BATCH_FOLDER_ABSOLUTE, {"{W}\\keep.txt"}, {"{W}\\cache\\sub\\c.txt"}},
         {"/RmAbsDir={V}\\cache", BATCH_FOLDER_ABSOLUTE, {"{V}\\application.ini"}, {"{V}\\cache\\c.txt"}},
+        // Letters beyond ASCII, as cmd reads them in its code page (the test runs in 1252 and 437).
+        {"/RmAbsDir=\"{X}\\\xdc" "bung\"", BATCH_FOLDER_ABSOLUTE, {"{X}\\keep.txt", "{X}\\Ubung\\c.txt"},
+         {"{X}\\\xdc" "bung\\sub\\c.txt"}},
+        {"/RmAbsDir={X}\\caf\xe9", BATCH_FOLDER_ABSOLUTE, {"{X}\\cafe\\c.txt"}, {"{X}\\caf\xe9\\c.txt"}},
+        {"/RmDir=Stra\xdf" "e", BATCH_FOLDER_RELATIVE, {"{T}\\keep.txt"}, {"{T}\\Stra\xdf" "e\\c.txt"}},
+        // The euro sign has no form in the OEM code page; the profile in other letters' case.
+        {"/RmAbsDir={X}\\T\x80", BATCH_FOLDER_ABSOLUTE, {"{X}\\T\x80\\c.txt", "{X}\\T\\c.txt"}, {}},
+        {"/RmAbsDir=C:\\USERS\\J\xdcRGEN", BATCH_FOLDER_ABSOLUTE, {"C:\\users\\J\xfcrgen\\profile.txt"}, {}},
     };
+    UmlautProfile profile;
     ASSERT_TRUE(Exists(OTHER_DRIVE)) << "drive W: is missing: run the tests through ctest";
     std::string other = OTHER_DRIVE + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name());
     int n = 0;
@@ -68,7 +85,8 @@ TEST_F(BatchFolderRun, EachValueRemovesAtMostTheFolderItNames)
             for (const std::string& f : *files)
                 ASSERT_TRUE(MakeDirs(f.substr(0, f.find_last_of('\\'))) && WriteBytes(f, "canary")) << f;
 
-        ASSERT_TRUE(WaitForExit(StartFromToken(option + " /CleanUpOnly=1"), 30000));
+        DWORD launcher = 0;
+        ASSERT_TRUE(WaitForExit(StartFromToken(option + " /CleanUpOnly=1", &launcher), 30000));
         DWORD copy = RelocatedInstance();
         ASSERT_NE(0u, copy);
         ASSERT_TRUE(WaitUntil([&] { return ProcessesAt(m_temp + "\\Vacater.exe").empty(); }, 60000));
@@ -79,13 +97,58 @@ TEST_F(BatchFolderRun, EachValueRemovesAtMostTheFolderItNames)
         EXPECT_FALSE(Exists(m_temp + "\\Vacater.exe")) << "the rest of the batch runs as usual";
         EXPECT_FALSE(Exists(m_temp + "\\application.ini"));
 
-        std::string log = LogOf(copy);
+        std::string log = LogOf(copy), first = LogOf(launcher);
         std::string key = option.substr(0, option.find('='));
         std::string trace = "REMOVE_EXE : " + key + " value [" + value + "] refused, it ";
-        EXPECT_EQ(refused ? 1u : 0u, Occurrences(log, trace)) << log;
+        EXPECT_EQ(refused ? 1u : 0u, Occurrences(first, trace)) << first;
+        EXPECT_EQ(0u, Occurrences(log, "] refused, it ")) << "the copy received a refused value: " << log;
         // The written batch, as traced: a refused value leaves no folder line at all.
         EXPECT_EQ(refused ? 0u : key == "/RmDir" ? 1u : 3u, Occurrences(log, "rmdir /S /Q ")) << log;
         EXPECT_EQ(refused || key == "/RmDir" ? 0u : 1u, Occurrences(log, "cd \\ \r\n")) << log;
     }
     RemoveTree(other);
+}
+
+// Values the restart command line would hand the copy changed ("/RmDir" stands unquoted, a
+// double quote ends either value): the copy would remove a folder the launcher never named.
+TEST_F(BatchFolderRun, AValueTheRestartLineWouldChangeNeverReachesTheCopy)
+{
+    const struct {
+        const char* option;
+        const char* reason;
+        std::vector<const char*> kept;
+    } rows[] = {
+        {"/RmDir=\"{X}\\target b\"", "holds a blank", {"{X}\\target\\c.txt", "{X}\\target b\\c.txt"}},
+        {"/RmAbsDir={X}\\a\"b", "holds a double quote", {"{X}\\a\\c.txt"}},
+    };
+    int n = 0;
+    for (const auto& row : rows) {
+        UseTemp(m_root + "\\temp" + std::to_string(++n));
+        std::map<std::string, std::string> names = {{"{X}", m_root + "\\x" + std::to_string(n)}};
+        std::string option = Fill(row.option, names);
+        SCOPED_TRACE(option);
+        std::vector<std::string> kept;
+        for (const char* f : row.kept) kept.push_back(Fill(f, names));
+        for (const std::string& f : kept)
+            ASSERT_TRUE(MakeDirs(f.substr(0, f.find_last_of('\\'))) && WriteBytes(f, "canary")) << f;
+
+        DWORD launcher = 0;
+        ASSERT_TRUE(WaitForExit(StartFromToken(option + " /CleanUpOnly=1 /VKDriveLetter=V:", &launcher), 30000));
+        DWORD copy = RelocatedInstance();
+        ASSERT_NE(0u, copy);
+        ASSERT_TRUE(WaitUntil([&] { return ProcessesAt(m_temp + "\\Vacater.exe").empty(); }, 60000));
+        EXPECT_TRUE(WaitUntil([&] { return !Exists(m_temp + "\\remove.bat"); }, 30000)) << "the batch did not finish";
+        for (const std::string& f : kept) EXPECT_TRUE(Exists(f)) << f << " was deleted";
+        EXPECT_FALSE(Exists(m_temp + "\\application.ini")) << "the rest of the batch runs as usual";
+
+        std::string first = LogOf(launcher), log = LogOf(copy);
+        std::string key = option.substr(0, option.find('='));
+        EXPECT_EQ(1u, Occurrences(first, "REMOVE_EXE : " + key + " value [")) << first;
+        EXPECT_NE(std::string::npos, first.find(row.reason)) << first;
+        // The other options still go to the copy.
+        EXPECT_EQ(1u, Occurrences(first, "Calling new instance with commandline : " + m_temp +
+                                             "\\Vacater.exe /DriveLetter=V /CleanUpOnly=1 /VKDriveLetter=V: in ")) << first;
+        EXPECT_EQ(0u, Occurrences(log, "/Rm")) << log;
+        EXPECT_EQ(0u, Occurrences(log, "rmdir /S /Q ")) << log;
+    }
 }

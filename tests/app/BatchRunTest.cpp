@@ -1,5 +1,6 @@
 // The clean-up batch as the program writes and starts it, and what it deletes afterwards.
 #include "AppTestSupport.h"
+#include "BatchWord.h"
 #include "CleanUpBatch.h"
 
 using namespace apptest;
@@ -63,7 +64,7 @@ TEST_F(CleanUpBatchRun, LauncherAndDataSafeBatchesAreWrittenExactlyStartedHidden
         HANDLE hold = CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(INVALID_HANDLE_VALUE, hold);
         ASSERT_TRUE(WaitForExit(Start(m_temp + "\\Vacater.exe", "/Application=" + app + " /CleanUpOnly=1"), 30000));
-        EXPECT_EQ(BuildCleanUpBatch(app.c_str(), m_temp.c_str(), m_temp.c_str(), "", "").text.str(),
+        EXPECT_EQ(BuildCleanUpBatch(app.c_str(), m_temp.c_str(), m_temp.c_str(), "", "", SystemBatchHost()).text.str(),
                   ReadBytes(m_temp + "\\remove.bat"));
         std::vector<DWORD> batch;
         ASSERT_TRUE(WaitUntil([&] { return !(batch = BatchProcesses(m_temp + "\\remove.bat")).empty(); }, 20000));
@@ -80,4 +81,85 @@ TEST_F(CleanUpBatchRun, LauncherAndDataSafeBatchesAreWrittenExactlyStartedHidden
             EXPECT_FALSE(Exists(m_temp + "\\application.ini")) << "the start folder is emptied";
         }
     }
+}
+
+// A temporary directory that cmd would misread if the batch named it as it is: split at a
+// blank, cut at '&', or an umlaut read in the wrong code page. Each setting deletes what it
+// deletes inside it, and nothing in the folders a misread would name.
+TEST_F(CleanUpBatchRun, ATempDirCmdWouldMisreadLosesNothingOutsideIt)
+{
+    const std::string sibling = m_root + "\\Temp";   // what "...\Temp Dir" and "...\Temp&Co" begin with
+    for (std::string name : {"Temp Dir", "Temp&Co", "J\xfcrgen\\Temp"}) {
+        for (std::string app : {"", "AppDeck", "Tresoria"}) {
+            SCOPED_TRACE(name + " " + app);
+            RemoveTree(m_root + "\\" + name);
+            UseTemp(m_root + "\\" + name);
+            const std::vector<std::string> sentinels = {sibling + "\\sentinel.txt", sibling + "\\sub\\sentinel.txt",
+                                                        m_temp + "\\..\\sentinel.txt", m_root + "\\Dir\\sentinel.txt"};
+            for (const std::string& f : sentinels)
+                ASSERT_TRUE(MakeDirs(f.substr(0, f.find_last_of('\\'))) && WriteBytes(f, "sentinel")) << f;
+            if (app.empty()) {
+                ASSERT_TRUE(WaitForExit(StartFromToken("/CleanUpOnly=1"), 30000));
+                ASSERT_NE(0u, RelocatedInstance());
+                ASSERT_TRUE(WaitUntil([&] { return ProcessesAt(m_temp + "\\Vacater.exe").empty(); }, 60000));
+                EXPECT_TRUE(WaitUntil([&] { return ListDir(m_temp).empty(); }, 30000))
+                    << "left in the temporary directory: " << ::testing::PrintToString(ListDir(m_temp));
+            } else {
+                PlacePackage(m_temp);
+                // The launcher's folder, with the file that makes the batch delete it all.
+                for (const char* f : {"\\AppDeck\\Vacater.exe", "\\AppDeck\\AppDeck\\AppDeck.ini", "\\AppDeck\\sub\\x.txt"})
+                    ASSERT_TRUE(MakeDirs((m_temp + f).substr(0, (m_temp + f).find_last_of('\\'))) &&
+                                WriteBytes(m_temp + f, "launcher"));
+                // A path of ours without a form cmd reads as one word (Wine gives "Temp&Co" no
+                // other short name, '&' being valid in one) loses its lines: nothing goes.
+                std::string path = app == "AppDeck" ? m_temp + "\\AppDeck" : m_temp;
+                CString word;
+                bool usable = BatchWordFor(path.c_str(), BATCH_WORD_PLAIN, SystemBatchHost(), &word);
+                DWORD pid = 0;
+                ASSERT_TRUE(WaitForExit(Start(m_temp + "\\Vacater.exe", "/Application=" + app + " /CleanUpOnly=1", &pid), 30000));
+                // Done: what the batch deletes is gone, or (lines left out) the batch has ended.
+                std::function<bool()> deleted = [&] { return !Exists(m_temp + "\\AppDeck"); };
+                if (app == "Tresoria") deleted = [&] { return ListDir(m_temp) == std::vector<std::string>({"AppDeck"}); };
+                if (usable) {
+                    EXPECT_TRUE(WaitUntil(deleted, 30000)) << "written as " << word.str() << ", left: "
+                                                           << ::testing::PrintToString(ListDir(m_temp));
+                } else {
+                    EXPECT_TRUE(WaitUntil([] { return BatchProcesses("remove.bat").empty(); }, 30000));
+                    EXPECT_FALSE(deleted());
+                }
+                if (app == "Tresoria") {
+                    EXPECT_EQ(usable, ListDir(m_temp + "\\AppDeck\\sub").empty()) << "del /S reaches the subfolders";
+                    // Wine's cmd spins once "del /F /S /Q" has deleted the running batch.
+                    for (DWORD batch : BatchProcesses("remove.bat")) KillProcess(batch);
+                }
+                std::string note = std::string("REMOVE_EXE : ") + (app == "AppDeck" ? "the delete path [" : "the start folder [");
+                EXPECT_EQ(usable ? 0u : 1u, Occurrences(LogOf(pid), note + path + "] ")) << LogOf(pid);
+            }
+            for (const std::string& f : sentinels) EXPECT_TRUE(Exists(f)) << f << " was deleted";
+            RemoveTree(sibling);
+            RemoveTree(m_root + "\\Dir");
+        }
+    }
+}
+
+// A package on a read-only partition: the copies in %TEMP% lose the attribute, so the
+// batch can delete them (and the next run could replace them).
+TEST_F(CleanUpBatchRun, AReadOnlyPackageLeavesNothingInTemp)
+{
+    for (const char* name : PACKAGE_FILES)
+        ASSERT_TRUE(SetFileAttributesA((m_package + "\\" + name).c_str(), FILE_ATTRIBUTE_READONLY)) << name;
+    ASSERT_TRUE(GetFileAttributesA((m_package + "\\ZevDevDll.dll").c_str()) & FILE_ATTRIBUTE_READONLY);
+    WriteScenario(SCENARIO_VETO_THEN_EJECTED);   // the copy runs a second before its batch
+    ASSERT_TRUE(WaitForExit(StartFromToken("/CleanUpOnly=0"), 30000));
+    ASSERT_NE(0u, RelocatedInstance());
+    for (const char* name : PACKAGE_FILES) {
+        DWORD attributes = GetFileAttributesA((m_temp + "\\" + name).c_str());
+        EXPECT_NE(INVALID_FILE_ATTRIBUTES, attributes) << name;
+        EXPECT_FALSE(attributes & FILE_ATTRIBUTE_READONLY) << name << " is read-only in the temporary directory";
+    }
+    ASSERT_TRUE(WaitUntil([&] { return ProcessesAt(m_temp + "\\Vacater.exe").empty(); }, 60000));
+    EXPECT_TRUE(WaitUntil([&] { return ListDir(m_temp).empty(); }, 30000))
+        << "left in the temporary directory: " << ::testing::PrintToString(ListDir(m_temp));
+    EXPECT_TRUE(GetFileAttributesA((m_package + "\\ZevDevDll.dll").c_str()) & FILE_ATTRIBUTE_READONLY)
+        << "the package itself stays as it is";
 }

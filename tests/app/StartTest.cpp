@@ -13,8 +13,11 @@ TEST_F(RelocatedCopy, StartsFromTempWithTheRestartLineAndRecognisesItself)
     } cases[] = {
         {"temp", "/RmDir=oldpkg /CleanUpOnly=0 /VKDriveLetter=V: /Application=AppDeck",
          " /DriveLetter=V /CleanUpOnly=0 /RmDir=oldpkg /VKDriveLetter=V:", ""},
-        {"my temp dir", "/RmDir=ignored /RmAbsDir=\"C:\\vactest\\abs dir\" /CleanUpOnly=0 /VKDriveLetter=V:",
-         " /DriveLetter=V /CleanUpOnly=0 /RmAbsDir=\"C:\\vactest\\abs dir\" /VKDriveLetter=V:", "C:\\home of test"},
+        {"my temp dir", "/RmDir=ignored /RmAbsDir=\"C:\\vactest\\abs\xdc" "dir\" /CleanUpOnly=0 /VKDriveLetter=V:",
+         " /DriveLetter=V /CleanUpOnly=0 /RmAbsDir=\"C:\\vactest\\abs\xdc" "dir\" /VKDriveLetter=V:", "C:\\home of test"},
+        // A folder the copy's batch would refuse (a blank) is left off; the other options go.
+        {"temp3", "/RmAbsDir=\"C:\\vactest\\abs dir\" /CleanUpOnly=0 /VKDriveLetter=V:",
+         " /DriveLetter=V /CleanUpOnly=0 /VKDriveLetter=V:", ""},
     };
     WriteScenario(SCENARIO_VETO_FOREVER); // keeps the copy busy while it is looked at
     for (const Case& c : cases) {
