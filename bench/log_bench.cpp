@@ -12,9 +12,11 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <io.h>
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 static zvCLogInit s_logInit;
 
@@ -63,26 +65,41 @@ double nowNs()
 }
 
 template <typename F>
+double timePerCall(int calls, F call)
+{
+    double start = nowNs();
+    for (int i = 0; i < calls; ++i) call(i);
+    return (nowNs() - start) / calls;
+}
+
+template <typename F>
 double measure(const char* name, int calls, F call)
 {
     for (int i = 0; i < calls / 10 + 1; ++i) call(i);  // warm up
-    double start = nowNs();
-    for (int i = 0; i < calls; ++i) call(i);
-    double perCall = (nowNs() - start) / calls;
+    double perCall = timePerCall(calls, call);
     printf("%-40s %12.0f ns/call  (%d calls)\n", name, perCall, calls);
     return perCall;
 }
 
-// The system calls the design makes for one line of the plain log file, without the logger:
-// open, seek to the end, write, close (or write and commit while the file stays open). A
-// line of the logger is compared with them.
-double bareLines(const char* name, const std::string& path, bool staysOpen, int calls)
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// A line of the logger against the system calls the design makes for one line of the plain
+// log file without the logger: open, seek to the end, write, close (or seek, write and
+// commit while the file stays open). The two alternate in short rounds; the ratio is the
+// median of the ratios of neighbouring rounds, so a burst of load on the machine (or in
+// Wine's server) touches both sides of a ratio alike.
+void compareWithBare(const char* bareName, const char* loggedName, const std::string& path, bool staysOpen,
+                     int rounds, int callsPerRound)
 {
     std::string bare = path + ".bare";
     DeleteFileA(bare.c_str());
     int kept = staysOpen ? _open(bare.c_str(), _O_RDWR | _O_CREAT | _O_BINARY, 0666) : -1;
     char line[200];
-    double perCall = measure(name, calls, [&](int i) {
+    auto bareLine = [&](int i) {
         int n = snprintf(line, sizeof line, "log_bench.cpp( 123): [pid=42] [tid=0000000000000020] line %d %s\r\n",
                          i, "text");
         int fd = staysOpen ? kept : _open(bare.c_str(), _O_RDWR | _O_BINARY | _O_CREAT, 0666);
@@ -90,15 +107,25 @@ double bareLines(const char* name, const std::string& path, bool staysOpen, int 
         _write(fd, line, static_cast<unsigned>(n));
         if (staysOpen) _commit(fd);
         else _close(fd);
-    });
+    };
+    auto loggedLine = [](int i) { zvLogWrite(__FILE__, __LINE__, LOGMASK_TRACE, "line %d %s\n", i, "text"); };
+    for (int i = 0; i < callsPerRound / 10 + 1; ++i) {  // warm up
+        bareLine(i);
+        loggedLine(i);
+    }
+    std::vector<double> bareNs, loggedNs, ratios;
+    for (int r = 0; r < rounds; ++r) {
+        bareNs.push_back(timePerCall(callsPerRound, bareLine));
+        loggedNs.push_back(timePerCall(callsPerRound, loggedLine));
+        ratios.push_back(loggedNs.back() / bareNs.back());
+    }
     if (kept != -1) _close(kept);
     DeleteFileA(bare.c_str());
-    return perCall;
-}
-
-void ratio(const char* name, double logged, double bare)
-{
-    printf("%-40s %12.2f x the bare system calls\n", name, bare > 0 ? logged / bare : 0.0);
+    double b = median(bareNs), l = median(loggedNs);
+    int calls = rounds * callsPerRound;
+    printf("%-40s %12.0f ns/call  (%d calls, median of %d rounds)\n", bareName, b, calls, rounds);
+    printf("%-40s %12.0f ns/call  (%d calls, median of %d rounds)\n", loggedName, l, calls, rounds);
+    printf("%-40s %12.2f x the bare system calls\n", loggedName, median(ratios));
 }
 
 // The mapped ring log (IOFileType 2). The back-end is chosen when the log first starts, so
@@ -196,18 +223,11 @@ int main(int argc, char** argv)
     });
     setDword("LogLevel", 0x01000000);
     apply();
-    double bareOpen = bareLines("bare open/seek/write/close per line", path, false, 5000);
-    double logged = measure("plain file, open/append/close per line", 5000, [](int i) {
-        zvLogWrite(__FILE__, __LINE__, LOGMASK_TRACE, "line %d %s\n", i, "text");
-    });
-    ratio("plain file, open/append/close per line", logged, bareOpen);
+    compareWithBare("bare open/seek/write/close per line", "plain file, open/append/close per line", path,
+                    false, 41, 200);
     setDword("LogStaysOpen", 1);
     apply();
-    double bareKept = bareLines("bare seek/write/commit per line", path, true, 20000);
-    logged = measure("plain file, LogStaysOpen", 20000, [](int i) {
-        zvLogWrite(__FILE__, __LINE__, LOGMASK_TRACE, "line %d %s\n", i, "text");
-    });
-    ratio("plain file, LogStaysOpen", logged, bareKept);
+    compareWithBare("bare seek/write/commit per line", "plain file, LogStaysOpen", path, true, 41, 500);
 
     trailerBench();
     runRingBench();
