@@ -13,23 +13,8 @@ using namespace report;
 
 namespace {
 
-RegistryValue Text(const char* name, const char* value, unsigned long type = REG_SZ)
-{
-    RegistryValue v;
-    v.name = name;
-    v.type = type;
-    v.text = value;
-    return v;
-}
-
-RegistryValue Number(const char* name, unsigned long value)
-{
-    RegistryValue v;
-    v.name = name;
-    v.type = REG_DWORD;
-    v.number = value;
-    return v;
-}
+RegistryValue Text(const char* name, const char* value, unsigned long type = REG_SZ) { return {name, type, 0, value}; }
+RegistryValue Number(const char* name, unsigned long value) { return {name, REG_DWORD, value, ""}; }
 
 // The registry values of a key under HKLM, as "name=type:bytes" lines.
 std::string ValuesOf(const char* key)
