@@ -2,6 +2,7 @@
 // the program's own can stand there as it is or needs its short form.
 #include "BatchCodePage.h"
 #include "BatchWord.h"
+#include "FakeBatchHost.h"
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <map>
@@ -97,30 +98,9 @@ TEST(BatchWord, APathStandsAsItIsOnlyWhenCmdReadsItAsOnePlainWord)
     }
 }
 
-namespace {
-
-class ShortNames : public BatchHost {
-public:
-    explicit ShortNames(std::map<std::string, std::string> names) : m_names(std::move(names)) {}
-    unsigned int AnsiCodePage() const override { return 1252; }
-    unsigned int OemCodePage() const override { return 850; }
-    CString ShortPath(const char* path) const override
-    {
-        ++asked;
-        auto it = m_names.find(path);
-        return it == m_names.end() ? CString() : CString(it->second);
-    }
-    mutable int asked = 0;
-
-private:
-    std::map<std::string, std::string> m_names;
-};
-
-} // namespace
-
 TEST(BatchWord, AMisreadPathGoesShortAndWithoutAUsableShortFormNowhere)
 {
-    ShortNames host({{"C:\\Temp Dir", "C:\\TEMPDI~1"}, {"C:\\a b", "C:\\a b"}, {"C:\\x&y", "C:\\X_Y~1\\\x80"}});
+    FakeBatchHost host({{"C:\\Temp Dir", "C:\\TEMPDI~1"}, {"C:\\a b", "C:\\a b"}, {"C:\\x&y", "C:\\X_Y~1\\\x80"}});
     const struct {
         const char* path;
         bool ok;

@@ -1,28 +1,11 @@
 // The clean-up batch text, byte for byte, for the three settings and their variants.
 #include "CleanUpBatch.h"
+#include "FakeBatchHost.h"
 #include <gtest/gtest.h>
 #include <map>
 #include <string>
 
 namespace {
-
-// A host with fixed code pages (a German Windows: 1252 and 850) and the short names given.
-class FakeHost : public BatchHost {
-public:
-    explicit FakeHost(std::map<std::string, std::string> shortNames = {}, unsigned int oem = 850)
-        : m_shortNames(std::move(shortNames)), m_oem(oem) {}
-    unsigned int AnsiCodePage() const override { return 1252; }
-    unsigned int OemCodePage() const override { return m_oem; }
-    CString ShortPath(const char* path) const override
-    {
-        auto it = m_shortNames.find(path);
-        return it == m_shortNames.end() ? CString() : CString(it->second);
-    }
-
-private:
-    std::map<std::string, std::string> m_shortNames;
-    unsigned int m_oem;
-};
 
 std::string Lines(std::initializer_list<const char*> lines)
 {
@@ -75,7 +58,7 @@ TEST(CleanUpBatchText, IsExactForEachSetting)
          Lines({"@ECHO OFF", "attrib -r *.*", "\\Dididevive\\Vacater.exe /Sleep=2000"}) + LAUNCHER_LOOPS},
     };
     // A start folder with a blank would split as well: its short form.
-    FakeHost host({{"C:\\my temp", "C:\\MYTEMP~1"}, {"V:\\Tresoria pkg", "V:\\TRESOR~1"}});
+    FakeBatchHost host({{"C:\\my temp", "C:\\MYTEMP~1"}, {"V:\\Tresoria pkg", "V:\\TRESOR~1"}});
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         const char* start = c.setting == CLEANUP_TRESORIA ? "V:\\Tresoria pkg" : "V:\\pkg";
@@ -143,7 +126,7 @@ TEST(CleanUpBatchText, OwnPathsCmdWouldMisreadGoShortOrTheirLinesAreLeftOut)
          "its short form [C:\\a,b] holds a separator"},
         {"", "C:\\x%y%", "", DEFAULT_MIDDLE, "\"C:\\x%y%\\remove.bat\"", "the line that deletes the batch is left out"},
     };
-    FakeHost host(shortNames);
+    FakeBatchHost host(shortNames);
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.app) + " " + c.temp);
         CleanUpBatch b = BuildCleanUpBatch(c.app, c.temp, c.start, "", "", host);
@@ -160,7 +143,7 @@ TEST(CleanUpBatchText, TheFileHoldsTheTextInCmdsCodePage)
 {
     // C:\Users\Jürgen\Temp: ü is FC in 1252, 81 in 850 and 437.
     for (unsigned int oem : {850u, 437u}) {
-        CleanUpBatch b = BuildCleanUpBatch("", "C:\\Users\\J\xfcrgen\\Temp", "", "", "C:\\x\\\xdc" "bung", FakeHost({}, oem));
+        CleanUpBatch b = BuildCleanUpBatch("", "C:\\Users\\J\xfcrgen\\Temp", "", "", "C:\\x\\\xdc" "bung", FakeBatchHost({}, oem));
         SCOPED_TRACE(oem);
         ASSERT_TRUE(b.oemOk);
         std::string expected = b.text.str();
@@ -170,8 +153,8 @@ TEST(CleanUpBatchText, TheFileHoldsTheTextInCmdsCodePage)
         EXPECT_NE(std::string::npos, b.oemText.str().find("del \"C:\\Users\\J\x81rgen\\Temp\\remove.bat\""));
     }
     // Ø is 9D in 850 and has no form in 437: a folder value the caller did not check.
-    EXPECT_TRUE(BuildCleanUpBatch("", "C:\\T", "", "", "C:\\\xd8", FakeHost({}, 850)).oemOk);
-    CleanUpBatch b = BuildCleanUpBatch("", "C:\\T", "", "", "C:\\\xd8", FakeHost({}, 437));
+    EXPECT_TRUE(BuildCleanUpBatch("", "C:\\T", "", "", "C:\\\xd8", FakeBatchHost({}, 850)).oemOk);
+    CleanUpBatch b = BuildCleanUpBatch("", "C:\\T", "", "", "C:\\\xd8", FakeBatchHost({}, 437));
     EXPECT_FALSE(b.oemOk);
     EXPECT_EQ("", b.oemText.str());
 }
