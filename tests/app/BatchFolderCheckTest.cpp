@@ -178,12 +178,8 @@ TEST(BatchFolderCheck, HostFolderGivenInShortFormIsProtectedUnderItsLongName)
 {
     TempDir dir("zvbatch");
     const std::string profile = dir.path("longprofilename"), temp = profile + "\\AppData\\Temp";
-    const std::string folders[] = {profile, profile + "\\AppData", temp};
-    struct Removed {   // TempDir removes files only
-        const std::string* folders;
-        ~Removed() { for (int i = 2; i >= 0; --i) RemoveDirectoryA(folders[i].c_str()); }
-    } removed{folders};
-    for (const std::string& f : folders) ASSERT_TRUE(CreateDirectoryA(f.c_str(), nullptr)) << f;
+    for (const std::string& f : {profile, profile + "\\AppData", temp})
+        ASSERT_TRUE(CreateDirectoryA(f.c_str(), nullptr)) << f;
     char shortTemp[MAX_PATH] = "";
     DWORD n = GetShortPathNameA(temp.c_str(), shortTemp, MAX_PATH);
     ASSERT_TRUE(n > 0 && n < MAX_PATH);

@@ -1,4 +1,4 @@
-// A folder of the test's own under %TEMP%, removed with its files afterwards.
+// A folder of the test's own under %TEMP%, removed with all it holds afterwards.
 #pragma once
 #include <string>
 

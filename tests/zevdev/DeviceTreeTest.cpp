@@ -164,7 +164,6 @@ TEST_F(DeviceTree, NamedScenarioThatCannotBeReadAnswersNoDevice)
     SetEnvironmentVariableA("ZEVDEV_SCENARIO", nullptr);
     ZDSIM_Reset();
     EXPECT_EQ(0u, Run(CMD_41).find("2 device(s) found\r\n")) << "unset: the device tree answers";
-    RemoveDirectoryA(dir.path("folder.txt").c_str());
 }
 
 // Only the pattern's enumerator is read; one that no device has is an empty list, not a fault.

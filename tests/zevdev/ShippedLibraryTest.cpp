@@ -94,10 +94,6 @@ protected:
     {
         SetEnvironmentVariableA("ZEVDEV_SCENARIO", nullptr);
         SetEnvironmentVariableA("ZEVDEV_JOURNAL", nullptr);
-        DeleteFileA(m_dir.path("journal.txt").c_str());
-        DeleteFileA(m_dir.path("scenario.txt").c_str());
-        DeleteFileA(m_dir.path("zevdev-scenario.txt").c_str());
-        RemoveDirectoryA(m_dir.path("zevdev-scenario.txt").c_str());
     }
     std::string Journal() const { return ReadBytes(m_dir.path("journal.txt")); }
 
