@@ -7,6 +7,7 @@ import subprocess
 import tempfile
 import itertools
 import threading
+import unittest
 
 SOURCE = None      # set by the test script: the source folder
 EPOCH = "1767225600"
@@ -201,3 +202,25 @@ class Copies:
 
     def close(self):
         self.dir.cleanup()
+
+
+class SigningCase(unittest.TestCase):
+    """A test class whose certificates and keys lie in cls.tmp (made in setUpClass by
+    calling super first) and whose every test signs fresh copies (self.copies, self.files) of
+    the built modules named in BUILT."""
+    BUILT = []
+
+    @classmethod
+    def setUpClass(cls):
+        cls.tmp = tempfile.TemporaryDirectory()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.tmp.cleanup()
+
+    def setUp(self):
+        self.copies = Copies(self.BUILT)
+        self.files = self.copies.files
+
+    def tearDown(self):
+        self.copies.close()

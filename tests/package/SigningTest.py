@@ -11,8 +11,6 @@ usage: SigningTest.py SOURCE_DIR FILE..."""
 import os
 import shutil
 import sys
-import tempfile
-import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import unittest_main  # noqa: E402
@@ -23,25 +21,16 @@ BUILT = [sys.argv.pop(1) for _ in range(len(sys.argv) - 1)]
 NOT_FOR_RELEASE = {"VACATER_SIGN_NO_TIMESTAMP": "1"}
 
 
-class Signing(unittest.TestCase):
+class Signing(fx.SigningCase):
+    BUILT = BUILT
+
     @classmethod
     def setUpClass(cls):
-        cls.tmp = tempfile.TemporaryDirectory()
+        super().setUpClass()
         cls.certs = cls.tmp.name
         cls.cert, cls.key = fx.make_cert(cls.certs, "release")
         cls.other_cert, cls.other_key = fx.make_cert(cls.certs, "other")
         cls.plain_cert, cls.plain_key = fx.make_cert(cls.certs, "plain", code_signing=False)
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.tmp.cleanup()
-
-    def setUp(self):
-        self.copies = fx.Copies(BUILT)
-        self.files = self.copies.files
-
-    def tearDown(self):
-        self.copies.close()
 
     def sign(self, *args, cert=None, key=None, extra=NOT_FOR_RELEASE):
         settings = dict(extra, VACATER_SIGN_CERT=cert, VACATER_SIGN_KEY=key)

@@ -9,8 +9,6 @@ usage: SigningTimestampTest.py SOURCE_DIR FILE..."""
 import os
 import subprocess
 import sys
-import tempfile
-import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import unittest_main  # noqa: E402
@@ -20,10 +18,12 @@ fx.SOURCE = sys.argv.pop(1)
 BUILT = [sys.argv.pop(1) for _ in range(len(sys.argv) - 1)]
 
 
-class TimeStamps(unittest.TestCase):
+class TimeStamps(fx.SigningCase):
+    BUILT = BUILT
+
     @classmethod
     def setUpClass(cls):
-        cls.tmp = tempfile.TemporaryDirectory()
+        super().setUpClass()
         d = cls.tmp.name
         root = fx.make_cert(d, "Root CA", ca=True, bits=4096)
         intermediate = fx.make_cert(d, "Code Signing CA", ca=True, bits=4096, issuer=root)
@@ -37,14 +37,7 @@ class TimeStamps(unittest.TestCase):
     def tearDownClass(cls):
         cls.tsa.close()
         cls.bad_tsa.close()
-        cls.tmp.cleanup()
-
-    def setUp(self):
-        self.copies = fx.Copies(BUILT)
-        self.files = self.copies.files
-
-    def tearDown(self):
-        self.copies.close()
+        super().tearDownClass()
 
     def sign(self, *args, url=None, tsa_roots=None):
         return fx.run_sign(args or self.files, {

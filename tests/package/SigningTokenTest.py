@@ -11,7 +11,6 @@ import os
 import shutil
 import stat
 import sys
-import tempfile
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -24,10 +23,12 @@ MISSING = fx.token_tools_missing()
 
 
 @unittest.skipIf(MISSING, MISSING)
-class TokenSigning(unittest.TestCase):
+class TokenSigning(fx.SigningCase):
+    BUILT = BUILT
+
     @classmethod
     def setUpClass(cls):
-        cls.tmp = tempfile.TemporaryDirectory()
+        super().setUpClass()
         d = cls.tmp.name
         cls.token = fx.SoftHsmToken(d)
         cls.pinfile = os.path.join(d, "pin")
@@ -42,17 +43,6 @@ class TokenSigning(unittest.TestCase):
             with open(path, "w") as f:
                 f.write('#!/bin/sh\nprintf "%%s\\n" "$0 $*" >> "%s"\nexec %s "$@"\n' % (cls.calls, shutil.which(tool)))
             os.chmod(path, stat.S_IRWXU)
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.tmp.cleanup()
-
-    def setUp(self):
-        self.copies = fx.Copies(BUILT)
-        self.files = self.copies.files
-
-    def tearDown(self):
-        self.copies.close()
 
     def sign(self, *args, **settings):
         base = {"VACATER_SIGN_CERT": self.token.cert, "VACATER_SIGN_KEY": self.token.key,
