@@ -5,6 +5,7 @@
 #include "SystemDeviceTree.h"
 #include <windows.h>
 #include <cstring>
+#include <zvcrypt/SystemLibrary.h>
 
 namespace {
 
@@ -41,6 +42,7 @@ void Print(const std::string& utf8)
 
 int main(int argc, char** argv)
 {
+    zvcrypt::restrictDllSearch();
     if (argc > 1) {
         bool help = strcmp(argv[1], "--help") == 0 || strcmp(argv[1], "/?") == 0;
         Print(std::string(help ? "" : "vacater-report: takes no arguments\r\n") +
