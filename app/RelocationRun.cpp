@@ -28,14 +28,13 @@ RelocationResult RelocateAndRestart(RemovalHost& host, const RelocationRequest& 
     }
 
     host.ChangeDirectory(tempDir);
-    RestartOptions options;
-    options.tempDir = tempDir;
-    options.driveLetter = request.currentPath.IsEmpty() ? ' ' : request.currentPath.GetAt(0);
-    options.cleanUpOnly = request.cleanUpOnly;
-    options.rmDir = request.rmDir;
-    options.rmAbsDir = request.rmAbsDir;
-    options.vkDriveLetter = request.vkDriveLetter;
-    RestartPlan plan = PlanRestart(options);
+    // The package's drive letter: the first character of the start folder.
+    RestartPlan plan = PlanRestart({.tempDir = tempDir,
+                                    .driveLetter = request.currentPath.IsEmpty() ? ' ' : request.currentPath.GetAt(0),
+                                    .cleanUpOnly = request.cleanUpOnly,
+                                    .rmDir = request.rmDir,
+                                    .rmAbsDir = request.rmAbsDir,
+                                    .vkDriveLetter = request.vkDriveLetter});
     if (!plan.leftOutOption.IsEmpty()) trace.FolderLeftOut(plan);
     trace.StartingCopy(plan, tempDir);
 
