@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <set>
 
 namespace apptest {
 
@@ -169,21 +168,6 @@ std::vector<HWND> DialogsOf(DWORD pid, const char* caption)
 }
 
 } // namespace
-
-std::vector<std::string> CloseErrorBoxes(DWORD pid)
-{
-    static std::set<HWND> closed; // a box stays on screen a moment after its OK
-    std::vector<std::string> texts;
-    for (HWND box : DialogsOf(pid, "Error")) {
-        if (closed.count(box) || !IsWindowVisible(box)) continue;
-        char text[512] = "";
-        GetDlgItemTextA(box, 0xFFFF, text, sizeof text); // the message box's text control
-        texts.push_back(text);
-        closed.insert(box);
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-    }
-    return texts;
-}
 
 #define EJECT "command eject \"usb\\vid_3e7a&pid_41*\"\npass\noutput eject \"usb\\vid_3e7a&pid_41*\"\\r\\n"
 #define VETO EJECT "device_s_ejected=0\\r\\n\ninfo EJECTED_FAILED\nerror CR_REMOVE_VETOED\n"

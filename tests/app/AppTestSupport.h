@@ -1,6 +1,6 @@
 // Starting the real program under Wine: a package on the token drive V:, a private
 // temporary directory and log folder, the device library's scenario and journal, and ways
-// to watch the processes (command lines, environments, windows, message boxes).
+// to watch the processes (command lines, environments, windows).
 #pragma once
 #include "ChildProcess.h"
 #include "FileBytes.h"
@@ -45,9 +45,6 @@ struct Remote {
     std::string Var(const std::string& name) const;   // empty when missing
 };
 bool ReadRemote(DWORD pid, Remote& r);
-
-// Closes the visible message boxes captioned "Error" of a process; returns their texts.
-std::vector<std::string> CloseErrorBoxes(DWORD pid);
 
 // Device library scenarios for the second eject command (the first finds nothing).
 extern const char* const SCENARIO_EJECTED;
