@@ -113,15 +113,15 @@ TEST_F(CleanUpBatchRun, ATempDirCmdWouldMisreadLosesNothingOutsideIt)
                 // A path of ours without a form cmd reads as one word (Wine gives "Temp&Co" no
                 // other short name, '&' being valid in one) loses its lines: nothing goes.
                 std::string path = app == "AppDeck" ? m_temp + "\\AppDeck" : m_temp;
-                CString word;
-                bool usable = BatchWordFor(path.c_str(), BATCH_WORD_PLAIN, SystemBatchHost(), &word);
+                BatchWord word = BatchWordFor(path.c_str(), BATCH_WORD_PLAIN, SystemBatchHost());
+                const bool usable = static_cast<bool>(word);
                 DWORD pid = 0;
                 ASSERT_TRUE(WaitForExit(Start(m_temp + "\\Vacater.exe", "/Application=" + app + " /CleanUpOnly=1", &pid), 30000));
                 // Done: what the batch deletes is gone, or (lines left out) the batch has ended.
                 std::function<bool()> deleted = [&] { return !Exists(m_temp + "\\AppDeck"); };
                 if (app == "Tresoria") deleted = [&] { return ListDir(m_temp) == std::vector<std::string>({"AppDeck"}); };
                 if (usable) {
-                    EXPECT_TRUE(WaitUntil(deleted, 30000)) << "written as " << word.str() << ", left: "
+                    EXPECT_TRUE(WaitUntil(deleted, 30000)) << "written as " << word.Text().str() << ", left: "
                                                            << ::testing::PrintToString(ListDir(m_temp));
                 } else {
                     EXPECT_TRUE(WaitUntil([] { return BatchProcesses("remove.bat").empty(); }, 30000));
