@@ -17,7 +17,6 @@
 #include <cstring>
 #include <ctime>
 #include <sys/stat.h>
-#include <utility>
 
 namespace zvcrypt {
 
@@ -75,6 +74,15 @@ std::string textOf(const Blob& value)
 {
     const char* s = value.getString();
     return s ? s : "";
+}
+
+// A text setting the store holds: the store has expanded it already.
+LogPathText presentText(const Blob& value)
+{
+    LogPathText setting;
+    setting.mbPresent = true;
+    setting.mText = textOf(value);
+    return setting;
 }
 
 // The executable's file name after the last backslash (at most 259 characters).
@@ -189,7 +197,11 @@ void zvCLog::configure(const Config& store)
         mpHeapAnalyser = logCreateHeapAnalyser();
     }
     if (store.getValue("LogForce", value)) zvLogSetForce(value == 1);
-    setPath(store);
+    LogPathSettings path;
+    if (store.getValue("LogPath", text)) path.mLogPath = presentText(text);
+    if (store.getValue("LogFileName", text)) path.mLogFileName = presentText(text);
+    if (store.getValue("LogDirName", text)) path.mLogDirName = presentText(text);
+    setPath(path);
     if (store.getValue("LogRedirectSTDERR", value) && value == 1) redirectStdErr();
     if (store.getValue("LogRedirectSTDOUT", value) && value == 1) redirectStdOut();
 }
@@ -320,19 +332,8 @@ void zvCLog::closeBackEnd()
     if (m_pSzvIO) m_pSzvIO->close();
 }
 
-void zvCLog::setPath(const Config& store)
+void zvCLog::setPath(LogPathSettings settings)
 {
-    // The store hands its texts out expanded already.
-    LogPathSettings settings;
-    Blob text;
-    for (auto setting : {std::make_pair("LogPath", &settings.mLogPath),
-                         std::make_pair("LogFileName", &settings.mLogFileName),
-                         std::make_pair("LogDirName", &settings.mLogDirName)}) {
-        if (store.getValue(setting.first, text)) {
-            setting.second->mbPresent = true;
-            setting.second->mText = textOf(text);
-        }
-    }
     if (!settings.mLogPath.mbPresent && !settings.mLogFileName.mbPresent && !settings.mLogDirName.mbPresent)
         return;
     // The file is about to change: the next output opens the new one.

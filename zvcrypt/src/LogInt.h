@@ -96,7 +96,7 @@ private:
     void closeBackEnd();
     zvIO* createBackEnd();
     // LogPath, LogFileName and LogDirName of one store.
-    void setPath(const Config& store);
+    void setPath(LogPathSettings settings);
 
     // Settings (flags). What a line's formatting reads may be set by another thread while
     // the line is formatted outside the lock: those fields are LogShared (and the texts
