@@ -165,9 +165,15 @@ std::vector<Case> cases()
 {
     const std::vector<Val> early = {N("LogLevel", 0x01000000), S("LogPath", "$D\\test.log"), N("PrintOut", 0)};
     return {
-        // A new file is not read back for its mark: no read error reaches standard error.
+        // A new plain file is open for writing only: the read of its mark fails, and the
+        // direct trace says so on standard error (once per run: the second run deletes the
+        // log and creates it again).
         {"ClearOnStartEmptiesThePreviousLog", "trace", {}, {},
-         {{T, "createlog();", 1}, {T, "continuelog();", 0}, {T, "Hello 5", 1}, {"stderr.txt", ":-[", 0}}, {}, 2},
+         {{T, std::string("\0\0createlog();", 14), STARTS}, {T, "continuelog();", 0}, {T, "Hello 5", 1},
+          {"stderr.txt", ":-[can't read from file descriptor ", 1}, {"stderr.txt", " 2 Bytes\r", 1},
+          {"stderr.txt", ":-[", 1}}, {}, 2},
+        {"ContinuedLogReadsItsMarkSilently", "trace", {N("LogClear", 0)}, {},
+         {{T, "continuelog();", 1}, {"stderr.txt", ":-[", 0}}, {}, 1, T, std::string("\0\0old\r\n", 7)},
         {"LevelZeroTouchesNoFile", "trace", {N("LogLevel", 0)}, {N("LogLevel", 0), S("LogPath", "$D\\test.log")},
          {{T, "", ABSENT}}},
         {"NullTextStartsNothing", "nulltext", {}, {}, {{T, "", ABSENT}}},

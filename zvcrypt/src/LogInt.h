@@ -1,5 +1,6 @@
 // The logger singleton: settings, line writer, log file frame and output.
 #pragma once
+#include "LogFrame.h"
 #include "LogShared.h"
 #include <zvcrypt/LogDefs.h>
 #include <zvcrypt/LogPath.h>
@@ -29,19 +30,6 @@ enum {
 enum {
     IOFILE_PLAIN = 1,
     IOFILE_RING = 2  // memory-mapped ring file of MaxFileLen bytes
-};
-
-// Character width of the log file, told by its first two bytes (00 00 or FF FE).
-enum {
-    ENCODING_8BIT = 0,
-    ENCODING_UTF16LE = 1
-};
-
-// Flags of checkEncoding.
-enum {
-    ENCODING_DETECT = 1,        // read the mark and take the width it names
-    ENCODING_REWRITE_MARK = 2,  // write the mark of the current width over an unknown one
-    ENCODING_NEW_MARK = 4       // write the mark of the current width into a new file
 };
 
 // What the log entry points need of the logger. They reach it only through this interface,
@@ -90,7 +78,6 @@ public:
     void startLog();
     void closeLog();
     void output(const char* text, size_t length);
-    int checkEncoding(int flags);
     int redirectStdErr();
     int redirectStdOut();
 
@@ -109,10 +96,12 @@ private:
     void closeBackEnd();
     zvIO* createBackEnd();
     // LogPath, LogFileName and LogDirName of one store.
-    void setPath(const Config& store);
+    void setPath(LogPathSettings settings);
 
     // Settings (flags). What a line's formatting reads may be set by another thread while
-    // the line is formatted outside the lock: those fields are LogShared.
+    // the line is formatted outside the lock: those fields are LogShared (and the texts
+    // LogSharedText, whose old values stay until the logger goes). The heap analyser is not
+    // read that way: see mpHeapAnalyser.
     bool mbClear;
     bool mbStaysOpen;
     bool mbAppendProcName;
@@ -142,6 +131,9 @@ private:
 
     zvCritSec* mpLock;
     std::atomic<CProfiler*> mpProfiler;
+    // Created, replaced, walked and freed only under the lock (when ThreadSave is on): a
+    // walk changes the analyser, and configure frees the one it replaces, so a line takes
+    // its heap field under the lock too. Atomic only for the quick test whether one exists.
     std::atomic<LogProcAnalyse*> mpHeapAnalyser;
     std::list<SubProc> mSubProcs;
     zvIO* m_pSzvIO;
