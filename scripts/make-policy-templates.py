@@ -10,8 +10,10 @@ import os
 import sys
 from xml.sax.saxutils import escape
 
-KEY = r"Software\Zevtron Systems\Zevtron Vaultik\tresoria"
-KEY_WOW = r"Software\WOW6432Node\Zevtron Systems\Zevtron Vaultik\tresoria"
+import product_facts
+
+KEY = product_facts.one("settings_key")
+KEY_WOW = KEY.replace("Software\\", "Software\\WOW6432Node\\", 1)
 DWORD_MAX = 4294967295
 RING_MIN, RING_MAX = 524288, 10485760
 

@@ -52,7 +52,7 @@ TEST_F(RelocatedCopy, StartsFromTempWithTheRestartLineAndRecognisesItself)
 TEST_F(RelocatedCopy, FromAnotherNameOrAQuotedDriveRootStartsFromThatFolder)
 {
     struct RootCleaner {   // the package in the drive root goes with the test
-        ~RootCleaner() { for (const char* n : PACKAGE_FILES) DeleteFileA((std::string("V:\\") + n).c_str()); }
+        ~RootCleaner() { for (const char* n : SHIPPED_FILES) DeleteFileA((std::string("V:\\") + n).c_str()); }
     } cleaner;
     PlacePackage("V:");
     CopyFileA((m_package + "\\Vacater.exe").c_str(), (m_package + "\\Remover.exe").c_str(), FALSE);

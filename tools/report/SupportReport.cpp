@@ -4,12 +4,9 @@
 
 namespace report {
 
-const char* const TOKEN_PATTERNS[2] = {"usb\\vid_3e7a&pid_40*", "usb\\vid_3e7a&pid_41*"};
-const char* const SETTINGS_KEY = "Software\\Zevtron Systems\\Zevtron Vaultik\\tresoria";
-const char* const PACKAGE_FILE_NAMES[9] = {
-    "Vacater.exe", "ZevDevDll.dll", "application.ini", "removesplash.bmp", "ejectoksplash.bmp",
-    "msvcp60.dll", "zevdev.exe", "zvlog.exe", "vacater-report.exe",
-};
+const char* const TOKEN_PATTERNS[TOKEN_PATTERN_COUNT] = {ZV_EJECT_PATTERN_LIST};
+const char* const SETTINGS_KEY = ZV_SETTINGS_KEY;
+const char* const PACKAGE_FILE_NAMES[PACKAGE_FILE_NAME_COUNT] = {ZV_PROGRAM_FILE, ZV_PACKAGE_FILE_LIST, ZV_TOOL_FILE_LIST};
 
 namespace {
 

@@ -2,6 +2,7 @@
 // removal failed on a customer's PC. The facts are gathered elsewhere (HostFacts); this
 // part only decides what the page says, so it can be checked without a PC.
 #pragma once
+#include "ProductFacts.h"
 #include <string>
 #include <vector>
 
@@ -58,11 +59,14 @@ struct ReportFacts {
 };
 
 // The eject patterns of the program, in the order it issues them.
-extern const char* const TOKEN_PATTERNS[2];
+const int TOKEN_PATTERN_COUNT = ZV_EJECT_PATTERN_COUNT;
+extern const char* const TOKEN_PATTERNS[TOKEN_PATTERN_COUNT];
 // The application's settings key under HKEY_LOCAL_MACHINE.
 extern const char* const SETTINGS_KEY;
-// The package's files beside the program, in the order the page lists them.
-extern const char* const PACKAGE_FILE_NAMES[9];
+// The package's files beside the program, in the order the page lists them: the program,
+// its run-time files, the support tools.
+const int PACKAGE_FILE_NAME_COUNT = 1 + ZV_PACKAGE_FILE_COUNT + ZV_TOOL_FILE_COUNT;
+extern const char* const PACKAGE_FILE_NAMES[PACKAGE_FILE_NAME_COUNT];
 
 // Where the logger writes with these settings, without the pieces it appends ("-1234.log",
 // "_Vacater.exe.log"): LogPath (default: the profile's zv.log), its folder replaced by
