@@ -173,3 +173,19 @@ TEST(SupportReportProgram, ReportsTheTokenSettingsAndLogsOfThisPrefix)
     EXPECT_EQ(3u, usage.exitCode);
     EXPECT_NE(std::string::npos, usage.out.find("usage: vacater-report")) << usage.out;
 }
+
+// ZVCRYPT_LOG_CONF naming a key with an umlaut: the key is opened under its own name and
+// shown in UTF-8 with its values.
+TEST(SupportReportProgram, OpensTheKeyThatZvcryptLogConfNamesWithAnUmlaut)
+{
+    RegistryKey conf("Software\\ZvReport \xDC" "bung");   // ANSI: Übung
+    ASSERT_TRUE(conf.ok());
+    ASSERT_TRUE(conf.dword("LogLevel", 0x01000000));
+    ASSERT_TRUE(SetEnvironmentVariableW(L"ZVCRYPT_LOG_CONF", L"Software\\ZvReport \u00DC" L"bung"));
+    ChildResult run = runSibling("vacater-report.exe");
+    SetEnvironmentVariableW(L"ZVCRYPT_LOG_CONF", nullptr);
+    ASSERT_EQ(0u, run.exitCode) << run.err;
+    const char* shown = "HKLM\\Software\\ZvReport \xC3\x9C" "bung  [named by ZVCRYPT_LOG_CONF]\r\n"
+                        "  LogLevel = 0x01000000 (16777216)\r\n";
+    EXPECT_EQ(1u, Occurrences(run.out, shown)) << run.out;
+}

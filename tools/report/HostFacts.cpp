@@ -8,6 +8,8 @@ namespace report {
 
 namespace {
 
+// Text from and for the system stays wide (the W calls); it becomes UTF-8 only as a fact of
+// the page, and text of the device library (ANSI) becomes wide first.
 std::string Utf8(const wchar_t* text, int length = -1)
 {
     int n = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
@@ -17,6 +19,8 @@ std::string Utf8(const wchar_t* text, int length = -1)
     if (length == -1) out.resize(static_cast<size_t>(n - 1));
     return out;
 }
+
+std::string Utf8(const std::wstring& text) { return Utf8(text.c_str(), static_cast<int>(text.size())); }
 
 std::wstring Wide(const std::string& text, UINT codePage)
 {
@@ -107,13 +111,13 @@ std::string HexBytes(const BYTE* data, DWORD size)
     return out;
 }
 
-SettingsView ReadView(const std::string& label, const std::string& key, REGSAM view)
+SettingsView ReadView(const std::string& label, const std::wstring& key, REGSAM view)
 {
     SettingsView s;
     s.label = label;
-    s.key = key;
+    s.key = Utf8(key);
     HKEY h;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, Wide(key, CP_ACP).c_str(), 0, KEY_READ | view, &h) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ | view, &h) != ERROR_SUCCESS)
         return s;
     s.found = true;
     for (DWORD i = 0;; ++i) {
@@ -163,7 +167,7 @@ std::string FileVersion(const std::wstring& path)
 FileFacts Facts(const std::wstring& path)
 {
     FileFacts f;
-    f.path = Utf8(path.c_str());
+    f.path = Utf8(path);
     WIN32_FILE_ATTRIBUTE_DATA a;
     if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &a) || (a.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return f;
@@ -176,9 +180,8 @@ FileFacts Facts(const std::wstring& path)
 
 // The files whose names start with base's file name in its folder: the log, the pieces
 // the logger appends (process id, program name) and the redirected standard streams.
-void LogFilesAt(const std::string& base, std::vector<FileFacts>& files)
+void LogFilesAt(const std::wstring& wide, std::vector<FileFacts>& files)
 {
-    std::wstring wide = Wide(base, CP_UTF8);
     size_t slash = wide.find_last_of(L'\\');
     std::wstring folder = slash == std::wstring::npos ? std::wstring(L".") : wide.substr(0, slash);
     // Both registry views often name the same files: each is listed once.
@@ -202,28 +205,30 @@ void LogFilesAt(const std::string& base, std::vector<FileFacts>& files)
 
 } // namespace
 
-ReportFacts GatherHostFacts(const std::string& programFolder, zevdev::DeviceTree& tree)
+ReportFacts GatherHostFacts(const std::wstring& programFolder, zevdev::DeviceTree& tree)
 {
     ReportFacts f;
     f.reportVersion = ZV_REPORT_VERSION;
     WindowsFacts(f);
 
     std::wstring temp = Env(L"Temp");
-    f.tempVariable = Utf8(temp.c_str());
-    f.tempLong = Utf8(PathForm(temp, false).c_str());
-    f.tempShort = Utf8(PathForm(temp, true).c_str());
-    f.userProfile = Utf8(Env(L"USERPROFILE").c_str());
-    f.logConfVariable = Utf8(Env(L"ZVCRYPT_LOG_CONF").c_str());
+    f.tempVariable = Utf8(temp);
+    f.tempLong = Utf8(PathForm(temp, false));
+    f.tempShort = Utf8(PathForm(temp, true));
+    f.userProfile = Utf8(Env(L"USERPROFILE"));
+    std::wstring logConf = Env(L"ZVCRYPT_LOG_CONF");
+    f.logConfVariable = Utf8(logConf);
 
     // A 32-bit program on 64-bit Windows reads the WOW6432Node twin: both are shown.
-    f.settings.push_back(ReadView("64-bit programs' view", SETTINGS_KEY, KEY_WOW64_64KEY));
+    std::wstring settingsKey = Wide(SETTINGS_KEY, CP_UTF8);
+    f.settings.push_back(ReadView("64-bit programs' view", settingsKey, KEY_WOW64_64KEY));
     if (f.windows64)
-        f.settings.push_back(ReadView("32-bit programs' view (WOW6432Node)", SETTINGS_KEY, KEY_WOW64_32KEY));
-    if (!f.logConfVariable.empty())
-        f.settings.push_back(ReadView("named by ZVCRYPT_LOG_CONF", Utf8(Wide(f.logConfVariable, CP_UTF8).c_str()),
-                                      f.program64 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY));
+        f.settings.push_back(ReadView("32-bit programs' view (WOW6432Node)", settingsKey, KEY_WOW64_32KEY));
+    if (!logConf.empty())
+        f.settings.push_back(
+            ReadView("named by ZVCRYPT_LOG_CONF", logConf, f.program64 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY));
     for (const SettingsView& view : f.settings)
-        if (view.found) LogFilesAt(LogFileBase(view.values, f.userProfile), f.logFiles);
+        if (view.found) LogFilesAt(Wide(LogFileBase(view.values, f.userProfile), CP_UTF8), f.logFiles);
 
     std::vector<zevdev::DeviceNode> nodes;
     std::string error;
@@ -242,9 +247,9 @@ ReportFacts GatherHostFacts(const std::string& programFolder, zevdev::DeviceTree
         }
     }
 
-    f.packageFolder = programFolder;
+    f.packageFolder = Utf8(programFolder);
     for (const char* name : PACKAGE_FILE_NAMES)
-        f.packageFiles.push_back(Facts(Wide(programFolder + "\\" + name, CP_UTF8)));
+        f.packageFiles.push_back(Facts(programFolder + L"\\" + Wide(name, CP_UTF8)));
     return f;
 }
 

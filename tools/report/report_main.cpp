@@ -8,19 +8,15 @@
 
 namespace {
 
-std::string ProgramFolder()
+std::wstring ProgramFolder()
 {
     wchar_t path[MAX_PATH] = L"";
     DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return ".";
+    if (n == 0 || n >= MAX_PATH) return L".";
     std::wstring p(path, n);
     size_t slash = p.find_last_of(L'\\');
     if (slash != std::wstring::npos) p.resize(slash);
-    int size = WideCharToMultiByte(CP_UTF8, 0, p.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(size > 0 ? size : 1), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, p.c_str(), -1, &out[0], size, nullptr, nullptr);
-    out.resize(out.size() - 1);
-    return out;
+    return p;
 }
 
 void Print(const std::string& utf8)
