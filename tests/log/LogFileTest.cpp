@@ -220,6 +220,8 @@ std::vector<Case> cases()
          {S("LogPath", ""), N("LogFileAppendPID", 1), N("LogFileAppendProcName", 1), S("LogFileName", "app.log"),
           S("LogDirName", "$D")}, {}, {{"app.log_log_child.exe.log_$P.log", "Hello 5\r\n", 1}},
          {{"USERPROFILE", "$D\\profile"}}},
+        {"ProfileVariableInTheLogPathIsExpanded", "trace", {S("LogPath", "%USERPROFILE%\\wow32.log")}, {},
+         {{"wow32.log", "Hello 5\r\n", 1}}, {{"USERPROFILE", "$D"}}},
         {"PidIsAppendedToTheLogPath", "trace", {S("LogPath", "$D\\p"), N("LogFileAppendPID", 1)}, {},
          {{"p-$P.log", "Hello 5\r\n", 1}}},
         {"StandardErrorCanGoBesideTheLog", "raw", {N("LogRedirectSTDERR", 1)}, {}, {{"test.log.stderr", "raw text 7\r", 1}}},

@@ -17,6 +17,7 @@
 #include <cstring>
 #include <ctime>
 #include <sys/stat.h>
+#include <utility>
 
 namespace zvcrypt {
 
@@ -99,7 +100,7 @@ zvCLog::zvCLog()
       mpHeapAnalyser(nullptr), m_pSzvIO(nullptr)
 {
     mpLock = new zvCritSec();
-    setLogPath(nullptr);
+    mPath = zvDefaultLogPath(processEnvironment);
     zvMessage::getInstance()->broadcast(ZV_MSG_LOG_STARTED);
 
     const char* storeName = getenv("ZVCRYPT_LOG_CONF");
@@ -188,9 +189,7 @@ void zvCLog::configure(const Config& store)
         mpHeapAnalyser = logCreateHeapAnalyser();
     }
     if (store.getValue("LogForce", value)) zvLogSetForce(value == 1);
-    if (store.getValue("LogPath", text)) setLogPath(textOf(text).c_str());
-    if (store.getValue("LogFileName", text)) setFileName(textOf(text).c_str());
-    if (store.getValue("LogDirName", text)) setDirName(textOf(text).c_str());
+    setPath(store);
     if (store.getValue("LogRedirectSTDERR", value) && value == 1) redirectStdErr();
     if (store.getValue("LogRedirectSTDOUT", value) && value == 1) redirectStdOut();
 }
@@ -313,70 +312,44 @@ void zvCLog::writeLine(const char* sourceFile, int line, unsigned long mask, con
 // ---------------------------------------------------------------------------------------
 // Log file path
 
-std::string zvCLog::appendedName(char separator) const
-{
-    std::string tail;
-    if (mbAppendProcName) {
-        tail += separator + executableName() + ".log";
-    }
-    if (mbAppendPid) {
-        char pid[32];
-        _snprintf(pid, sizeof pid, "%lu", static_cast<unsigned long>(GetCurrentProcessId()));
-        pid[sizeof pid - 1] = '\0';
-        tail += separator + std::string(pid) + ".log";
-    }
-    return tail;
-}
-
 void zvCLog::closeBackEnd()
 {
     if (m_pSzvIO) m_pSzvIO->close();
 }
 
-void zvCLog::setLogPath(const char* path)
+void zvCLog::setPath(const Config& store)
 {
-    closeBackEnd();
-    std::string full;
-    if (path) {
-        full = path;
-    } else {
-        const char* profile = getenv("USERPROFILE");
-        full = profile ? std::string(profile) + '\\' + "zv.log" : std::string(".\\zv.log");
+    // The store hands its texts out expanded already.
+    LogPathSettings settings;
+    Blob text;
+    for (auto setting : {std::make_pair("LogPath", &settings.mLogPath),
+                         std::make_pair("LogFileName", &settings.mLogFileName),
+                         std::make_pair("LogDirName", &settings.mLogDirName)}) {
+        if (store.getValue(setting.first, text)) {
+            setting.second->mbPresent = true;
+            setting.second->mText = textOf(text);
+        }
     }
-    full += appendedName('-');
-    mFullPath.format("%s", full.c_str());
-
-    size_t slash = full.rfind('\\');
-    if (slash != std::string::npos && slash + 1 < full.size()) {
-        mFileName.format("%s", full.substr(slash + 1).c_str());
-        mDirName.format("%s", full.substr(0, slash).c_str());
-    }
-}
-
-void zvCLog::setFileName(const char* name)
-{
+    if (!settings.mLogPath.mbPresent && !settings.mLogFileName.mbPresent && !settings.mLogDirName.mbPresent)
+        return;
+    // The file is about to change: the next output opens the new one.
     closeBackEnd();
-    std::string file = std::string(name ? name : "") + appendedName('_');
-    mFileName.format("%s", file.c_str());
-    mFullPath.format("%s%c%s", mDirName.getString(), '\\', mFileName.getString());
-}
-
-void zvCLog::setDirName(const char* dir)
-{
-    closeBackEnd();
-    mDirName.format("%s", dir ? dir : "");
-    mFullPath.format("%s%c%s", mDirName.getString(), '\\', mFileName.getString());
+    settings.mbAppendPid = mbAppendPid;
+    settings.mbAppendProcName = mbAppendProcName;
+    settings.mulProcessId = GetCurrentProcessId();
+    if (mbAppendProcName) settings.mExecutableName = executableName();
+    mPath = zvLogFilePath(mPath, settings, processEnvironment);
 }
 
 int zvCLog::redirectStdErr()
 {
-    std::string path = std::string(mFullPath.getString()) + ".stderr";
+    std::string path = mPath.mFullPath + ".stderr";
     return freopen(path.c_str(), "w", stderr) ? 0 : -1;
 }
 
 int zvCLog::redirectStdOut()
 {
-    std::string path = std::string(mFullPath.getString()) + ".stdout";
+    std::string path = mPath.mFullPath + ".stdout";
     return freopen(path.c_str(), "w", stdout) ? 0 : -1;
 }
 
@@ -427,7 +400,7 @@ void zvCLog::startLog()
     OutputGuard guard;
     if (!m_pSzvIO) m_pSzvIO = createBackEnd();
 
-    const char* path = mFullPath.getString();
+    const char* path = mPath.mFullPath.c_str();
     std::string text;
     if (!isRegularFile(path)) {
         text = "createlog();\r\n";
@@ -484,7 +457,7 @@ void zvCLog::output(const char* text, size_t length)
     OutputGuard guard;
     SyncObjectLocker<zvCritSec> locker(threadLock());
 
-    const char* path = mFullPath.getString();
+    const char* path = mPath.mFullPath.c_str();
     if (!m_pSzvIO ||
         (!m_pSzvIO->isOpen() && !m_pSzvIO->open(path, zvIO::OPEN_UPDATE, LOG_FILE_PERMISSION))) {
         char message[LOG_LINE_MAX + 1];
@@ -523,7 +496,7 @@ void zvCLog::clear()
     if (!mbClear) return;
     SyncObjectLocker<zvCritSec> locker(threadLock());
     if (mulLevelMask != 0) {
-        const char* path = mFullPath.getString();
+        const char* path = mPath.mFullPath.c_str();
         if (m_pSzvIO) {
             if (m_pSzvIO->close() && m_pSzvIO->open(path, zvIO::OPEN_WRITE, LOG_FILE_PERMISSION))
                 m_pSzvIO->close();

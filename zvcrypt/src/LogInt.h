@@ -2,6 +2,7 @@
 #pragma once
 #include "LogShared.h"
 #include <zvcrypt/LogDefs.h>
+#include <zvcrypt/LogPath.h>
 #include <zvcrypt/StrBlob.h>
 #include <atomic>
 #include <list>
@@ -86,9 +87,6 @@ public:
     void clear() override;
 
     // Log file (path, frame, output).
-    void setLogPath(const char* path);
-    void setFileName(const char* name);
-    void setDirName(const char* dir);
     void startLog();
     void closeLog();
     void output(const char* text, size_t length);
@@ -96,7 +94,7 @@ public:
     int redirectStdErr();
     int redirectStdOut();
 
-    const char* fullPath() const { return mFullPath.getString(); }
+    const char* fullPath() const { return mPath.mFullPath.c_str(); }
 
 private:
     struct SubProc {
@@ -110,7 +108,8 @@ private:
     zvCritSec* threadLock() const { return mbThreadSave ? mpLock : nullptr; }
     void closeBackEnd();
     zvIO* createBackEnd();
-    std::string appendedName(char separator) const;
+    // LogPath, LogFileName and LogDirName of one store.
+    void setPath(const Config& store);
 
     // Settings (flags). What a line's formatting reads may be set by another thread while
     // the line is formatted outside the lock: those fields are LogShared.
@@ -137,10 +136,8 @@ private:
     int miIOFileType;
     unsigned long mulRingSize;
 
-    StrBlob mFileName;
     LogSharedText mSourceFilter;
-    StrBlob mDirName;
-    StrBlob mFullPath;
+    LogFilePath mPath;   // the log file: set while settings are applied, under the lock
     LogSharedText mTag;
 
     zvCritSec* mpLock;
