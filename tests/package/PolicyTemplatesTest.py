@@ -65,6 +65,12 @@ def logger_values():
             values[name] = ("enum", sorted(v for k, v in consts.items() if k.startswith("IOFILE_")))
         else:
             values[name] = ("number", (0, DWORD_MAX))
+    # The log path's texts are read apart, in zvCLog::setPath.
+    path_part = cpp[cpp.index("void zvCLog::setPath(const Config& store)"):]
+    path_part = path_part[:path_part.index("\n}\n")]
+    for m in re.finditer(r'std::make_pair\("(\w+)", &settings\.m\w+\)', path_part):
+        assert m.group(1) not in values, m.group(1) + " is read twice"
+        values[m.group(1)] = ("text", None)
     return values
 
 
