@@ -3,6 +3,7 @@
 #pragma once
 #include "CString.h"
 #include "EjectReport.h"
+#include "ProductFacts.h"
 #include <ZevDevDll.h>
 
 class CRemoveManager {
@@ -24,5 +25,5 @@ public:
 };
 
 // The two eject commands, in the order they are issued.
-#define EJECT_COMMAND_1 "eject \"usb\\vid_3e7a&pid_40*\""
-#define EJECT_COMMAND_2 "eject \"usb\\vid_3e7a&pid_41*\""
+#define EJECT_COMMAND_1 "eject \"" ZV_EJECT_PATTERN_1 "\""
+#define EJECT_COMMAND_2 "eject \"" ZV_EJECT_PATTERN_2 "\""

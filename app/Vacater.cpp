@@ -15,7 +15,7 @@ namespace {
 // Marks the start and the end of the program on the debugger output.
 CScopeTrace g_scope(__FILE__, __LINE__);
 
-const char* const SETTINGS_KEY = "Software\\Zevtron Systems\\Zevtron Vaultik\\tresoria";
+const char* const SETTINGS_KEY = ZV_SETTINGS_KEY;
 const char* const TRACE_TAG = "[VACATER]";
 
 Win32RemovalHost s_host;

@@ -5,6 +5,7 @@
 #include "ChildProcess.h"
 #include "FileBytes.h"
 #include "Occurrences.h"
+#include "ProductFacts.h"
 #include "RegistryKey.h"
 #include <windows.h>
 #include <gtest/gtest.h>
@@ -50,7 +51,8 @@ bool ReadRemote(DWORD pid, Remote& r);
 extern const char* const SCENARIO_EJECTED;
 extern const char* const SCENARIO_VETO_FOREVER;
 extern const char* const SCENARIO_VETO_THEN_EJECTED;
-extern const char* const PACKAGE_FILES[6];   // program, device library, run-time files
+const int SHIPPED_FILE_COUNT = 1 + ZV_PACKAGE_FILE_COUNT;
+extern const char* const SHIPPED_FILES[SHIPPED_FILE_COUNT];   // program, device library, run-time files
 
 class AppRun : public ::testing::Test {
 protected:

@@ -146,13 +146,13 @@ TEST_F(CleanUpBatchRun, ATempDirCmdWouldMisreadLosesNothingOutsideIt)
 // batch can delete them (and the next run could replace them).
 TEST_F(CleanUpBatchRun, AReadOnlyPackageLeavesNothingInTemp)
 {
-    for (const char* name : PACKAGE_FILES)
+    for (const char* name : SHIPPED_FILES)
         ASSERT_TRUE(SetFileAttributesA((m_package + "\\" + name).c_str(), FILE_ATTRIBUTE_READONLY)) << name;
     ASSERT_TRUE(GetFileAttributesA((m_package + "\\ZevDevDll.dll").c_str()) & FILE_ATTRIBUTE_READONLY);
     WriteScenario(SCENARIO_VETO_THEN_EJECTED);   // the copy runs a second before its batch
     ASSERT_TRUE(WaitForExit(StartFromToken("/CleanUpOnly=0"), 30000));
     ASSERT_NE(0u, RelocatedInstance());
-    for (const char* name : PACKAGE_FILES) {
+    for (const char* name : SHIPPED_FILES) {
         DWORD attributes = GetFileAttributesA((m_temp + "\\" + name).c_str());
         EXPECT_NE(INVALID_FILE_ATTRIBUTES, attributes) << name;
         EXPECT_FALSE(attributes & FILE_ATTRIBUTE_READONLY) << name << " is read-only in the temporary directory";

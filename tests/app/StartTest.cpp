@@ -51,7 +51,7 @@ TEST_F(RelocatedCopy, StartsFromTempWithTheRestartLineAndRecognisesItself)
 TEST_F(RelocatedCopy, FromAQuotedDriveRootStartsFromThatDrive)
 {
     struct RootCleaner {   // the package in the drive root goes with the test
-        ~RootCleaner() { for (const char* n : PACKAGE_FILES) DeleteFileA((std::string("V:\\") + n).c_str()); }
+        ~RootCleaner() { for (const char* n : SHIPPED_FILES) DeleteFileA((std::string("V:\\") + n).c_str()); }
     } cleaner;
     PlacePackage("V:");
     WriteScenario(SCENARIO_VETO_FOREVER);

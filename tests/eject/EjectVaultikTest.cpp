@@ -14,8 +14,8 @@ using namespace ejecttest;
 
 namespace {
 
-const char* const CMD1 = "eject \"usb\\vid_3e7a&pid_40*\"";
-const char* const CMD2 = "eject \"usb\\vid_3e7a&pid_41*\"";
+const char* const CMD1 = EJECT_COMMAND_1;
+const char* const CMD2 = EJECT_COMMAND_2;
 
 // The calls of one command: a new handle, the passes on it with flags 0, one 16000-byte buffer
 // and device 0, "error" asked for after a failure, and the handle released through the
@@ -78,8 +78,8 @@ protected:
     std::vector<SplashInfo> m_after;
 };
 
-const char* const S1 = "command eject \"usb\\vid_3e7a&pid_40*\"\npass\n";
-const char* const S2 = "command eject \"usb\\vid_3e7a&pid_41*\"\npass\n";
+const char* const S1 = "command " EJECT_COMMAND_1 "\npass\n";
+const char* const S2 = "command " EJECT_COMMAND_2 "\npass\n";
 
 } // namespace
 

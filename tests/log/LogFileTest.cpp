@@ -1,6 +1,7 @@
 // The log file as another program sees it: a child process logs with real registry
 // settings and environment, and the tests compare the bytes of its log file. (The ring
 // back-end alone: LogRingTest.cpp.)
+#include "ProductFacts.h"
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <cstring>
@@ -19,7 +20,7 @@
 
 namespace {
 
-const char* const APP_KEY = "Software\\Zevtron Systems\\Zevtron Vaultik\\tresoria";
+const char* const APP_KEY = ZV_SETTINGS_KEY;
 const char* const CONF_KEY = "Software\\Zevtron Systems\\LogTests\\conf";
 
 // One registry value: a number (REG_DWORD) or a text (REG_SZ); an empty text removes it.
