@@ -1,7 +1,7 @@
 #include "CString.h"
+#include "SystemFormat.h"
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <cstring>
 #include <strings.h>
 
@@ -15,15 +15,9 @@ void CString::Format(const char* format, ...)
 
 void CString::FormatV(const char* format, va_list ap)
 {
-    if (!format) { m_str.clear(); return; }
-    va_list copy;
-    va_copy(copy, ap);
-    int n = vsnprintf(nullptr, 0, format, copy);
-    va_end(copy);
-    if (n < 0) { m_str.clear(); return; }
-    std::string out(static_cast<size_t>(n) + 1, '\0');
-    vsnprintf(&out[0], out.size(), format, ap);
-    out.resize(static_cast<size_t>(n));
+    // Into a new string first: an argument may point into the old text.
+    std::string out;
+    if (!format || !FormatStringV(out, format, ap)) { m_str.clear(); return; }
     m_str.swap(out);
 }
 

@@ -1,6 +1,6 @@
 #include "WndClass.h"
 #include "CWnd.h"
-#include <cstdio>
+#include "SystemFormat.h"
 #include <set>
 #include <string>
 
@@ -33,11 +33,11 @@ LPCSTR RegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH background, HICO
     static SRWLOCK lock = SRWLOCK_INIT;
     static std::set<std::string> names;  // nodes never move: c_str() stays valid
 
-    char name[96];
-    snprintf(name, sizeof name, "ZvWnd:%x:%p:%p:%p", classStyle, static_cast<void*>(cursor),
-             static_cast<void*>(background), static_cast<void*>(icon));
+    std::string name;
+    FormatString(name, "ZvWnd:%x:" FORMAT_POINTER ":" FORMAT_POINTER ":" FORMAT_POINTER, classStyle,
+                 PointerValue(cursor), PointerValue(background), PointerValue(icon));
     AcquireSRWLockExclusive(&lock);
-    LPCSTR registered = registerOnce(names, name, classStyle, cursor, background, icon);
+    LPCSTR registered = registerOnce(names, name.c_str(), classStyle, cursor, background, icon);
     ReleaseSRWLockExclusive(&lock);
     return registered;
 }

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # make size: builds the release files of both targets and prints their sizes, the limits
-# of the 32-bit files, the DLLs each imports at load time and, last, those that are not
-# KnownDLLs: Windows would look for them in the program's folder (%TEMP% for the copy) first.
-# Only ZevDevDll.dll, ours, may be one; any other fails the run.
+# of the 32-bit files, the room each has left once signed ("room"), the DLLs each imports at
+# load time and, last, those that are not KnownDLLs: Windows would look for them in the
+# program's folder (%TEMP% for the copy) first. Only ZevDevDll.dll, ours, may be one; any
+# other fails the run. The files are unsigned here: a file with a limit needs
+# SIGNATURE_RESERVE bytes under it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/release-build.sh
@@ -13,15 +15,22 @@ for target in x86 x64; do
   cmake --build "build/release-$target" -j "${JOBS:-2}" --target vacater-report -- --no-print-directory 2>&1 \
     | { grep -v -E '^\[ *[0-9]+%\] (Building|Linking|Built)' || true; }
 done
-printf '\n%-6s %-18s %9s %9s  %s\n' target file bytes limit imports
+printf '\n%-6s %-18s %9s %9s %9s  %s\n' target file bytes limit room imports
 for target in x86 x64; do
   for f in Vacater.exe ZevDevDll.dll zvlog.exe zevdev.exe vacater-report.exe; do
     path=build/release-$target/bin/$f
     size=$(stat -c %s "$path")
     limit=$(size_limit "$target" "$f")
     mark=$(release_file_faults "$target" "$path")
+    room=-
+    if [ "$limit" != - ]; then
+      room=$((limit - size - SIGNATURE_RESERVE))
+      if [ "$size" -le "$limit" ] && [ "$room" -lt 0 ]; then
+        mark+="  NO ROOM FOR A SIGNATURE ($SIGNATURE_RESERVE bytes)"
+      fi
+    fi
     [ -z "$mark" ] || status=1
-    printf '%-6s %-18s %9d %9s  %s%s\n' "$target" "$f" "$size" "$limit" \
+    printf '%-6s %-18s %9d %9s %9s  %s%s\n' "$target" "$f" "$size" "$limit" "$room" \
       "$(imports_of "$path" | tr '\n' ' ')" "$mark"
   done
 done

@@ -1,6 +1,7 @@
 #include <zvcrypt/Blob.h>
 #include <zvcrypt/SyncObjectLocker.h>
 #include <zvcrypt/zvCritSec.h>
+#include "SystemFormat.h"
 #include <winsock2.h>  // htonl, ntohl
 #include <cstdint>
 #include <cstdio>
@@ -23,9 +24,9 @@ constexpr unsigned long MAX_CAPACITY = 0x7FFFFFF0UL;
 void reportAllocFailure(const std::exception& e)
 {
     if (dynamic_cast<const std::bad_alloc*>(&e))
-        std::fprintf(stderr, "cought std::bad_alloc %s\n", e.what());
+        writeTexts(stderr, {"cought std::bad_alloc ", e.what(), "\n"});
     else
-        std::fprintf(stderr, "cought std::exception %s\n", e.what());
+        writeTexts(stderr, {"cought std::exception ", e.what(), "\n"});
 }
 
 const char sEmpty[1] = "";
@@ -319,7 +320,7 @@ Blob& Blob::operator=(unsigned long value)
 {
     if (mulFormat & BLOB_TEXT) {
         char text[64] = {};
-        std::snprintf(text, sizeof text, "%ld", static_cast<long>(value));
+        formatText(text, sizeof text, "%ld", static_cast<long>(value));
         unsigned long length = static_cast<unsigned long>(std::strlen(text));
         if (mulFormat & BLOB_WCHAR) {
             // A wide text gets the digits as wide characters, so it stays readable.
@@ -366,13 +367,13 @@ Blob& Blob::operator+=(unsigned long value)
 {
     if ((mulFormat & BLOB_TEXT) && (mulFormat & BLOB_CHAR)) {
         char text[64] = {};
-        std::snprintf(text, sizeof text, "%ld", static_cast<long>(value));
+        formatText(text, sizeof text, "%ld", static_cast<long>(value));
         add(reinterpret_cast<const unsigned char*>(text),
             static_cast<unsigned long>(std::strlen(text)));
     } else if (mulFormat & BLOB_TEXT) {
         // Wide text: made narrow here (unsigned), widened by the Blob append.
         char text[64] = {};
-        std::snprintf(text, sizeof text, "%lu", value);
+        formatText(text, sizeof text, "%lu", value);
         *this += Blob(text);
     } else {
         uint32_t v = static_cast<uint32_t>(value);
@@ -437,7 +438,7 @@ Blob* Blob::numberText() const
 {
     Blob* temp = getTempBlob(512);
     char text[64] = {};
-    std::snprintf(text, 31, "%ld", static_cast<long>(toULong()));
+    formatText(text, 31, "%ld", static_cast<long>(toULong()));
     temp->set(reinterpret_cast<const unsigned char*>(text),
               static_cast<unsigned long>(std::strlen(text)));
     temp->setFormat(BLOB_CHAR);
@@ -456,7 +457,7 @@ const char* Blob::toHex() const
     if (!out)
         return sEmpty;  // allocation failed
     for (unsigned long i = 0; i < mulLength; ++i)
-        std::snprintf(out + 2 * i, 3, "%02X", mpData[i]);
+        formatText(out + 2 * i, 3, "%02X", mpData[i]);
     temp->setLength(2 * mulLength);
     temp->setFormat(BLOB_CHAR);
     return temp->getString();

@@ -2,6 +2,7 @@
 // for zvLogWrite with LogForce, prints to standard error) while no logger exists.
 #include "LogInt.h"
 #include "LogLine.h"
+#include "SystemFormat.h"
 #include <zvcrypt/Log.h>
 #include <windows.h>
 #include <cstdarg>
@@ -52,7 +53,7 @@ void zvLogWrite(const char* sourceFile, int line, unsigned long mask, const char
         va_start(ap, format);
         formatText(text, format, ap);
         va_end(ap);
-        fprintf(stderr, "*%s", text);
+        zvcrypt::writeTexts(stderr, {"*", text});
     }
     SetLastError(error);
 }
@@ -80,7 +81,7 @@ void zvLogRaw(const char* format, ...)
     line.add(text);
     line.normaliseLineEnd();
     OutputDebugStringA(line.text());
-    fprintf(stderr, "%s", line.text());
+    fputs(line.text(), stderr);
     SetLastError(error);
 }
 

@@ -1,5 +1,5 @@
 #include <zvcrypt/StrBlob.h>
-#include <cstdio>
+#include "SystemFormat.h"
 #include <cstring>
 
 namespace zvcrypt {
@@ -13,7 +13,7 @@ void StrBlob::formatInto(Blob& target, const char* format, va_list args)
         return;  // allocation failed, already reported
     // Room for the limit plus its terminator: at the limit the terminator lands on the
     // first byte of the zero tail, which is zero anyway.
-    std::vsnprintf(text, STRBLOB_FORMAT_LIMIT + 1, format, args);
+    formatTextV(text, STRBLOB_FORMAT_LIMIT + 1, format, args);
     target.setLength(static_cast<unsigned long>(std::strlen(text)));
 }
 
