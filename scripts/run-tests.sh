@@ -23,7 +23,7 @@ wine_check_sandbox || { wine_down; echo "Tests: 0 passed, 1 failed, 0 skipped"; 
 # Two at a time: the programs that share state run one after another (RESOURCE_LOCK in
 # tests/CMakeLists.txt), the others beside them.
 run_ctest() { ctest --test-dir "$ZV_BUILD" --output-on-failure -j "${TEST_JOBS:-2}" "$@"; }
-export ZV_X86_BIN=$PWD/build/x86/bin
+export ZV_X86_BIN=${ZV_X86_BIN:-$PWD/build/x86/bin}   # another folder of 32-bit programs may be named
 x86_why_not() {
   x86_wine_why_not || return 1
   local exe
