@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Configures and builds both Windows targets: x64 with the tests (run under Wine) and x86
-# with the shipped programs only (32-bit code cannot run here; its tests would only cost time).
+# with the programs and the helper that the 64-bit test program x86_tests starts as 32-bit
+# processes (no 32-bit GoogleTest: it would only cost build time).
 # Arguments name the targets to build (default: both).
 set -euo pipefail
 cd "$(dirname "$0")/.."

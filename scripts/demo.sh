@@ -15,9 +15,18 @@ fi
 export ZV_BUILD=$top/build/x64
 . scripts/wine-env.sh
 bin=$ZV_BUILD/bin
-# ZV_DEMO_PACKAGE=<unzipped release folder>: the program and its library come from there.
+# ZV_DEMO_PACKAGE=<unzipped release folder>: the program and its library come from there,
+# the win64 zip's or the win32 zip's. A 32-bit program reads its settings from the
+# WOW6432Node view of the registry, so the demo writes them there for it.
 pkg=${ZV_DEMO_PACKAGE:-$bin}
 [ -f "$pkg/Vacater.exe" ] && [ -f "$pkg/ZevDevDll.dll" ] || { echo "missing the program in $pkg"; exit 1; }
+view=/reg:64
+if x86_64-w64-mingw32-objdump -f "$pkg/Vacater.exe" | grep -q 'pei-i386'; then
+  . scripts/x86-probe.sh
+  why=$(x86_wine_why_not) || { echo "the package in $pkg is 32-bit, and 32-bit programs cannot run here: $why"; exit 1; }
+  view=/reg:32
+  echo "(the package is 32-bit: its settings go to the WOW6432Node view)"
+fi
 for f in Vacater.exe ZevDevDll.dll zevdev.exe vlaunch.exe; do
   [ -f "$bin/$f" ] || { echo "missing $bin/$f: run make build first"; exit 1; }
 done
@@ -35,9 +44,9 @@ wine_check_sandbox || { wine_down; exit 1; }
 # The logging settings and the registered token are the demo's only: the tests share this prefix.
 forget_settings() {
   for v in LogLevel LogPath LogFileAppendPID ShowPid; do
-    wine reg delete "$key" /v $v /f >/dev/null 2>&1 || true
+    wine reg delete "$key" /v $v /f $view >/dev/null 2>&1 || true
   done
-  wine reg delete "$device" /f >/dev/null 2>&1 || true
+  wine reg delete "$device" /f /reg:64 >/dev/null 2>&1 || true
 }
 trap 'forget_settings; wine_down' EXIT
 ln -sfn "$token" "$WINEPREFIX/dosdevices/e:"
@@ -62,10 +71,10 @@ removal() {
   export ZEVDEV_JOURNAL="$runw\\journal.txt"
 
   # Logging: every trace, one log file per instance.
-  wine reg add "$key" /v LogLevel /t REG_DWORD /d 0x0F000000 /f >/dev/null 2>&1
-  wine reg add "$key" /v LogPath /t REG_SZ /d "$runw\\logs\\vacater" /f >/dev/null 2>&1
-  wine reg add "$key" /v LogFileAppendPID /t REG_DWORD /d 1 /f >/dev/null 2>&1
-  wine reg add "$key" /v ShowPid /t REG_DWORD /d 1 /f >/dev/null 2>&1
+  wine reg add "$key" /v LogLevel /t REG_DWORD /d 0x0F000000 /f $view >/dev/null 2>&1
+  wine reg add "$key" /v LogPath /t REG_SZ /d "$runw\\logs\\vacater" /f $view >/dev/null 2>&1
+  wine reg add "$key" /v LogFileAppendPID /t REG_DWORD /d 1 /f $view >/dev/null 2>&1
+  wine reg add "$key" /v ShowPid /t REG_DWORD /d 1 /f $view >/dev/null 2>&1
 
   rm -f "$temp/remove.bat"
   ls -A "$temp" | sort > "$demo/$name-temp-before.txt"
@@ -174,9 +183,9 @@ echo
 echo "######## 2. the device library works on Wine's device tree, with a token registered there"
 unset ZEVDEV_SCENARIO
 wine reg add "$device\\DEMO0001" /v HardwareID /t REG_MULTI_SZ \
-  /d 'USB\VID_3E7A&PID_4107&REV_0100\0USB\VID_3E7A&PID_4107' /f >/dev/null 2>&1
-wine reg add "$device\\DEMO0001" /v ClassGUID /t REG_SZ /d '{36fc9e60-c465-11cf-8056-444553540000}' /f >/dev/null 2>&1
-wine reg add "$device\\DEMO0001" /v DeviceDesc /t REG_SZ /d 'Vaultik' /f >/dev/null 2>&1
+  /d 'USB\VID_3E7A&PID_4107&REV_0100\0USB\VID_3E7A&PID_4107' /f /reg:64 >/dev/null 2>&1
+wine reg add "$device\\DEMO0001" /v ClassGUID /t REG_SZ /d '{36fc9e60-c465-11cf-8056-444553540000}' /f /reg:64 >/dev/null 2>&1
+wine reg add "$device\\DEMO0001" /v DeviceDesc /t REG_SZ /d 'Vaultik' /f /reg:64 >/dev/null 2>&1
 echo "== Wine's device tree, as zevdev.exe lists it"
 wine "$bin/zevdev.exe" list 'usb\vid_3e7a*' </dev/null 2>/dev/null | tr -d '\r' | sed 's/^/   /' || true
 removal system splash-system.png

@@ -8,6 +8,14 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export WINEARCH=win64
 
 wine_up() {
+  # A prefix made before the 32-bit Wine came has no syswow64, and 32-bit programs die at
+  # start-up in it: a test prefix is only the build tree's, so it is made again.
+  if [ -x /usr/lib/wine/wine ] && [ -d "$WINEPREFIX/drive_c/windows" ] &&
+     [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
+    echo "the Wine prefix $WINEPREFIX has no 32-bit system: making it again" >&2
+    wineserver -k </dev/null >/dev/null 2>&1 || true
+    rm -rf "$WINEPREFIX"
+  fi
   mkdir -p "$WINEPREFIX"
   wineserver -p </dev/null >/dev/null 2>&1 || true
   wine wineboot -i </dev/null >/dev/null 2>&1 || true
@@ -15,8 +23,8 @@ wine_up() {
   # Xvfb has no window manager: Wine draws caption bars itself and does not wait (2 s per
   # window) for a manager to map or withdraw windows.
   if [ ! -f "$WINEPREFIX/.zv-x11-unmanaged" ]; then
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f </dev/null >/dev/null 2>&1 &&
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1 &&
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f /reg:64 </dev/null >/dev/null 2>&1 &&
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f /reg:64 </dev/null >/dev/null 2>&1 &&
     touch "$WINEPREFIX/.zv-x11-unmanaged"
   fi
 }

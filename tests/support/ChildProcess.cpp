@@ -70,15 +70,20 @@ std::string ProgramDir()
     return p.substr(0, p.find_last_of('\\'));
 }
 
-ChildResult runSibling(const char* exeName, const std::string& arguments)
+ChildResult runProgram(const std::string& exePath, const std::string& arguments)
 {
     ChildResult result;
     TempDir dir("zvchild");
     ChildStart how;
     how.outPath = dir.path("out.txt");
     how.errPath = dir.path("err.txt");
-    result.exitCode = RunChild("\"" + ProgramDir() + "\\" + exeName + "\" " + arguments, how, 60000);
+    result.exitCode = RunChild("\"" + exePath + "\" " + arguments, how, 60000);
     result.out = ReadBytes(how.outPath);
     result.err = ReadBytes(how.errPath);
     return result;
+}
+
+ChildResult runSibling(const char* exeName, const std::string& arguments)
+{
+    return runProgram(ProgramDir() + "\\" + exeName, arguments);
 }

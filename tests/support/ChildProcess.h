@@ -33,5 +33,7 @@ struct ChildResult {
     unsigned long exitCode = CHILD_NOT_STARTED;
     std::string out, err;
 };
-// Runs a program that lies next to the test program and collects what it printed.
+// Runs a program and collects what it printed; runSibling runs one that lies next to the
+// test program.
+ChildResult runProgram(const std::string& exePath, const std::string& arguments = "");
 ChildResult runSibling(const char* exeName, const std::string& arguments = "");

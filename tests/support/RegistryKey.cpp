@@ -1,9 +1,9 @@
 #include "RegistryKey.h"
 
-RegistryKey::RegistryKey(const std::string& path, Scope scope) : m_path(path), m_scope(scope)
+RegistryKey::RegistryKey(const std::string& path, Scope scope, REGSAM view) : m_path(path), m_scope(scope), m_view(view)
 {
-    if (scope == OWN_KEY) RegDeleteTreeA(HKEY_LOCAL_MACHINE, path.c_str());
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_key,
+    if (scope == OWN_KEY) removeOwnKey();
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &m_key,
                         nullptr) != ERROR_SUCCESS)
         m_key = nullptr;
     else if (scope == SHARED_KEY)
@@ -14,7 +14,17 @@ RegistryKey::~RegistryKey()
 {
     if (m_scope == SHARED_KEY && m_key) clearValues();
     if (m_key) RegCloseKey(m_key);
-    if (m_scope == OWN_KEY) RegDeleteTreeA(HKEY_LOCAL_MACHINE, m_path.c_str());
+    if (m_scope == OWN_KEY) removeOwnKey();
+}
+
+// RegDeleteTree knows no view: the key is opened in its view and emptied, then deleted there.
+void RegistryKey::removeOwnKey()
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_path.c_str(), 0, KEY_ALL_ACCESS | m_view, &key) != ERROR_SUCCESS) return;
+    RegDeleteTreeA(key, nullptr);
+    RegCloseKey(key);
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, m_path.c_str(), m_view, 0);
 }
 
 void RegistryKey::clearValues()

@@ -1,6 +1,8 @@
 // A registry key under HKEY_LOCAL_MACHINE that a test fills value by value. A key of the
 // test's own is removed with its subkeys afterwards; a shared key (the application's
-// settings key) stays, only its values go, before the test and after it.
+// settings key) stays, only its values go, before the test and after it. The view is the
+// test program's own unless one is named (KEY_WOW64_32KEY: the WOW6432Node view that 32-bit
+// programs read under HKLM\Software).
 #pragma once
 #include <windows.h>
 #include <string>
@@ -9,7 +11,7 @@
 class RegistryKey {
 public:
     enum Scope { OWN_KEY, SHARED_KEY };
-    explicit RegistryKey(const std::string& path, Scope scope = OWN_KEY);  // emptied first
+    explicit RegistryKey(const std::string& path, Scope scope = OWN_KEY, REGSAM view = 0);  // emptied first
     ~RegistryKey();
     RegistryKey(const RegistryKey&) = delete;
     RegistryKey& operator=(const RegistryKey&) = delete;
@@ -26,8 +28,10 @@ public:
 
 private:
     void clearValues();
+    void removeOwnKey();
 
     std::string m_path;
     Scope m_scope;
+    REGSAM m_view;
     HKEY m_key = nullptr;
 };
