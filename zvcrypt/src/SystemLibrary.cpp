@@ -1,25 +1,9 @@
 #include <zvcrypt/SystemLibrary.h>
 #include <cstring>
-#include <delayimp.h>
 
 #ifndef LOAD_LIBRARY_SEARCH_SYSTEM32
 #define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
 #endif
-
-namespace {
-
-// Delay-loaded system DLLs (userenv, version, comctl32) come from the system folder too:
-// the delay-load helper asks here before it would search for them itself.
-FARPROC WINAPI PreLoadFromSystemFolder(unsigned notification, PDelayLoadInfo pInfo)
-{
-    if (notification != dliNotePreLoadLibrary || !pInfo || !pInfo->szDll) return nullptr;
-    return reinterpret_cast<FARPROC>(zvcrypt::loadSystemLibrary(pInfo->szDll));
-}
-
-} // namespace
-
-// The delay-load helper's notification hook (it takes this definition over its empty one).
-PfnDliHook __pfnDliNotifyHook2 = PreLoadFromSystemFolder;
 
 namespace zvcrypt {
 
