@@ -3,24 +3,25 @@
 vacater.admx and its language files en-US/vacater.adml and de-DE/vacater.adml (UTF-8,
 CR LF). Each value the logger reads is one policy in the settings key and one in its
 WOW6432Node twin, which Vacater (a 32-bit program) reads on 64-bit Windows; the twins share
-their texts. Run it after changing the table below; tests/package/PolicyTemplatesTest.py
-checks the result against the logger's sources.
+their texts. The values, their kinds and ranges come from zvcrypt/LogSettings.txt, through
+which the logger reads them; the texts are below. Run it after changing either;
+tests/package/PolicyTemplatesTest.py checks the result against that file.
 """
 import os
 import sys
 from xml.sax.saxutils import escape
 
+import log_settings
 import product_facts
 
 KEY = product_facts.one("settings_key")
 KEY_WOW = KEY.replace("Software\\", "Software\\WOW6432Node\\", 1)
-DWORD_MAX = 4294967295
-RING_MIN, RING_MAX = 524288, 10485760
 
-# name, kind, (en title, en text), (de title, de text), presentation default
-# kinds: ("number", min, max), ("flag",), ("text", max length), ("enum", [(value, en, de)...])
-VALUES = [
-    ("LogLevel", ("number", 0, DWORD_MAX),
+# name, what the template adds to the kind, (en title, en text), (de title, de text),
+# presentation default. A text gets its longest length, a choice the names of its words
+# {word: (en, de)}; flags and numbers nothing.
+TEXTS_OF_VALUES = [
+    ("LogLevel", None,
      ("Log level (LogLevel)",
       "Which lines are written, as a bit mask (decimal): 16777216 (0x01000000) trace lines, "
       "67108864 (0x04000000) scope lines, 134217728 (0x08000000) error lines; 150994944 "
@@ -34,89 +35,122 @@ VALUES = [
       "geschrieben, wenn jedes Bit ihrer Maske gesetzt ist. 0 protokolliert nichts und lässt "
       "die Protokolldatei unberührt. Die übrigen Werte dieses Schlüssels wendet Vacater nur "
       "an, wenn LogLevel nicht 0 ist."), 150994944),
-    ("LogMask", ("number", 0, DWORD_MAX),
+    ("LogMask", None,
      ("Kept mask (LogMask)", "A mask value the logger keeps; it does not change which lines are written. Default 0."),
      ("Gespeicherte Maske (LogMask)", "Ein Maskenwert, den der Logger aufbewahrt; er ändert nicht, welche Zeilen geschrieben werden. Vorgabe 0."), 0),
-    ("LogClear", ("flag",),
+    ("LogClear", None,
      ("Empty the log file at start (LogClear)",
       "Enabled: each start of the program's trace empties the log file. Disabled: the lines of earlier runs are kept. A ring file (IOFileType 2) is never emptied. Default: enabled."),
      ("Protokolldatei beim Start leeren (LogClear)",
       "Aktiviert: jeder Start der Ablaufverfolgung leert die Protokolldatei. Deaktiviert: die Zeilen früherer Läufe bleiben. Eine Ringdatei (IOFileType 2) wird nie geleert. Vorgabe: aktiviert."), None),
-    ("IOFileType", ("enum", [(1, "Plain file", "Einfache Datei"),
-                             (2, "Memory-mapped ring file", "Ringdatei im Speicher (memory-mapped)")]),
+    ("IOFileType", {"plain": ("Plain file", "Einfache Datei"),
+                    "ring": ("Memory-mapped ring file", "Ringdatei im Speicher (memory-mapped)")},
      ("Kind of log file (IOFileType)",
       "1: a plain text file that grows. 2: a memory-mapped ring file of MaxFileLen bytes that never grows; when it is full, new lines overwrite the oldest (read it in order with zvlog). Takes effect when the log starts."),
      ("Art der Protokolldatei (IOFileType)",
       "1: eine einfache Textdatei, die wächst. 2: eine Ringdatei im Speicher mit MaxFileLen Bytes, die nie wächst; ist sie voll, überschreiben neue Zeilen die ältesten (in Reihenfolge lesen mit zvlog). Wirkt beim Start des Protokolls."), 1),
-    ("MaxFileLen", ("number", RING_MIN, RING_MAX),
+    ("MaxFileLen", None,
      ("Size of the ring file (MaxFileLen)",
       "Size of the memory-mapped ring file in bytes, 524288 (512 KB) to 10485760 (10 MB); other values are clamped. Read only when IOFileType is set in the same key. Default 524288."),
      ("Größe der Ringdatei (MaxFileLen)",
       "Größe der Ringdatei in Bytes, 524288 (512 KB) bis 10485760 (10 MB); andere Werte werden begrenzt. Wird nur gelesen, wenn IOFileType im selben Schlüssel gesetzt ist. Vorgabe 524288."), 1048576),
-    ("LogFileAppendPID", ("flag",),
+    ("LogFileAppendPID", None,
      ("Process id in the file name (LogFileAppendPID)", "Enabled: a following LogPath or LogFileName gets the process id appended (\"-1234.log\"). Default: disabled."),
      ("Prozess-ID im Dateinamen (LogFileAppendPID)", "Aktiviert: an einen folgenden LogPath oder LogFileName wird die Prozess-ID angehängt (\"-1234.log\"). Vorgabe: deaktiviert."), None),
-    ("LogFileAppendProcName", ("flag",),
+    ("LogFileAppendProcName", None,
      ("Program name in the file name (LogFileAppendProcName)", "Enabled: a following LogPath or LogFileName gets the program's file name appended. Default: disabled."),
      ("Programmname im Dateinamen (LogFileAppendProcName)", "Aktiviert: an einen folgenden LogPath oder LogFileName wird der Dateiname des Programms angehängt. Vorgabe: deaktiviert."), None),
-    ("LogFiles", ("text", 1023),
+    ("LogFiles", 1023,
      ("Source files that log (LogFiles)", "A line that names a source file is written only when the file's name occurs in this text, or when the text contains \"all\". Default: all."),
      ("Protokollierende Quelldateien (LogFiles)", "Eine Zeile, die eine Quelldatei nennt, wird nur geschrieben, wenn deren Name in diesem Text vorkommt oder der Text \"all\" enthält. Vorgabe: all."), "all"),
-    ("FixFileNameLen", ("number", 0, DWORD_MAX),
+    ("FixFileNameLen", None,
      ("Width of the source file field (FixFileNameLen)", "Width of the source-file field of a line; it widens for longer names. Default 20."),
      ("Breite des Quelldateifelds (FixFileNameLen)", "Breite des Quelldateifelds einer Zeile; für längere Namen wird es breiter. Vorgabe 20."), 20),
-    ("LogShortPath", ("flag",),
+    ("LogShortPath", None,
      ("Short source file names (LogShortPath)", "Enabled: the source file's base name, cut to the field width, instead of its path. Default: disabled."),
      ("Kurze Quelldateinamen (LogShortPath)", "Aktiviert: der Name der Quelldatei, auf die Feldbreite gekürzt, statt ihres Pfads. Vorgabe: deaktiviert."), None),
-    ("ShowPid", ("flag",),
+    ("ShowPid", None,
      ("Process id on every line (ShowPid)", "Enabled: every line shows the process id; it tells the two instances of Vacater apart. Default: disabled."),
      ("Prozess-ID in jeder Zeile (ShowPid)", "Aktiviert: jede Zeile zeigt die Prozess-ID; sie unterscheidet die beiden Instanzen von Vacater. Vorgabe: deaktiviert."), None),
-    ("ShowTid", ("flag",),
+    ("ShowTid", None,
      ("Thread id on every line (ShowTid)", "Enabled: every line shows the thread id (the dialog or the ejecting worker). Default: disabled."),
      ("Thread-ID in jeder Zeile (ShowTid)", "Aktiviert: jede Zeile zeigt die Thread-ID (der Dialog oder der auswerfende Arbeitsthread). Vorgabe: deaktiviert."), None),
-    ("ShowDate", ("flag",),
+    ("ShowDate", None,
      ("Date and time on every line (ShowDate)", "Enabled: every line shows date and time. Default: disabled."),
      ("Datum und Uhrzeit in jeder Zeile (ShowDate)", "Aktiviert: jede Zeile zeigt Datum und Uhrzeit. Vorgabe: deaktiviert."), None),
-    ("LogShowFileAndLine", ("flag",),
+    ("LogShowFileAndLine", None,
      ("Source file and line on every line (LogShowFileAndLine)", "Enabled: every line names the source file and line that wrote it. Default: enabled."),
      ("Quelldatei und Zeile in jeder Zeile (LogShowFileAndLine)", "Aktiviert: jede Zeile nennt Quelldatei und Zeile, die sie geschrieben haben. Vorgabe: aktiviert."), None),
-    ("PrintOut", ("flag",),
+    ("PrintOut", None,
      ("Debugger output (PrintOut)", "Enabled: every output of the logger also goes to the debugger output (OutputDebugString). Default: enabled."),
      ("Debugger-Ausgabe (PrintOut)", "Aktiviert: jede Ausgabe des Loggers geht auch an die Debugger-Ausgabe (OutputDebugString). Vorgabe: aktiviert."), None),
-    ("WriteOut", ("flag",),
+    ("WriteOut", None,
      ("Write the log file (WriteOut)", "Enabled: every output of the logger goes to the log file. Default: enabled."),
      ("Protokolldatei schreiben (WriteOut)", "Aktiviert: jede Ausgabe des Loggers geht in die Protokolldatei. Vorgabe: aktiviert."), None),
-    ("ThreadSave", ("flag",),
+    ("ThreadSave", None,
      ("Serialise the threads (ThreadSave)", "Enabled: the logger serialises the lines of the threads with its lock. Default: enabled; leave it so."),
      ("Threads serialisieren (ThreadSave)", "Aktiviert: der Logger serialisiert die Zeilen der Threads mit seiner Sperre. Vorgabe: aktiviert; so lassen."), None),
-    ("LogStaysOpen", ("flag",),
+    ("LogStaysOpen", None,
      ("Log file stays open (LogStaysOpen)", "Enabled: the log file stays open between lines and is flushed after each. Disabled: it is closed after every line, so it is complete even when the program is ended hard. Default: disabled."),
      ("Protokolldatei bleibt offen (LogStaysOpen)", "Aktiviert: die Protokolldatei bleibt zwischen den Zeilen offen und wird nach jeder geleert. Deaktiviert: sie wird nach jeder Zeile geschlossen und ist so auch nach einem harten Programmende vollständig. Vorgabe: deaktiviert."), None),
-    ("LogProfile", ("flag",),
+    ("LogProfile", None,
      ("Profiler (LogProfile)", "Enabled: the logger starts a profiler; its measurements are written nowhere, not into the log either. Default: disabled."),
      ("Profiler (LogProfile)", "Aktiviert: der Logger startet einen Profiler; dessen Messwerte werden nirgends geschrieben, auch nicht ins Protokoll. Vorgabe: deaktiviert."), None),
-    ("LogProcAnalyse", ("flag",),
+    ("LogProcAnalyse", None,
      ("Memory use on every line (LogProcAnalyse)", "Enabled: every line shows the process's memory use, and the log ends with its difference. Default: disabled."),
      ("Speicherverbrauch in jeder Zeile (LogProcAnalyse)", "Aktiviert: jede Zeile zeigt den Speicherverbrauch des Prozesses, und das Protokoll endet mit seiner Differenz. Vorgabe: deaktiviert."), None),
-    ("LogForce", ("flag",),
+    ("LogForce", None,
      ("Lines outside the logger's lifetime (LogForce)", "Enabled: lines written before the logger exists or after it ended go to standard error. Default: disabled."),
      ("Zeilen außerhalb der Lebenszeit des Loggers (LogForce)", "Aktiviert: Zeilen vor dem Entstehen oder nach dem Ende des Loggers gehen an die Standardfehlerausgabe. Vorgabe: deaktiviert."), None),
-    ("LogPath", ("text", 259),
+    ("LogPath", 259,
      ("Log file (LogPath)", "Full path of the log file. Default: %USERPROFILE%\\zv.log (the profile folder of the user who runs Vacater). The first %NAME% pair of the text is replaced by that environment variable, for example %USERPROFILE%\\vacater.log (an unset variable by nothing); further pairs stay as written."),
      ("Protokolldatei (LogPath)", "Vollständiger Pfad der Protokolldatei. Vorgabe: %USERPROFILE%\\zv.log (der Profilordner des Benutzers, der Vacater startet). Das erste %NAME%-Paar im Text wird durch diese Umgebungsvariable ersetzt, zum Beispiel %USERPROFILE%\\vacater.log (eine nicht gesetzte Variable durch nichts); weitere Paare bleiben, wie sie sind."), ""),
-    ("LogFileName", ("text", 259),
+    ("LogFileName", 259,
      ("Name of the log file (LogFileName)", "Replaces the file name of the log path, for example vacater-ring.log."),
      ("Name der Protokolldatei (LogFileName)", "Ersetzt den Dateinamen des Protokollpfads, zum Beispiel vacater-ring.log."), "vacater-ring.log"),
-    ("LogDirName", ("text", 259),
+    ("LogDirName", 259,
      ("Folder of the log file (LogDirName)", "Replaces the folder of the log path."),
      ("Ordner der Protokolldatei (LogDirName)", "Ersetzt den Ordner des Protokollpfads."), ""),
-    ("LogRedirectSTDERR", ("flag",),
+    ("LogRedirectSTDERR", None,
      ("Standard error into a file (LogRedirectSTDERR)", "Enabled: standard error goes into the log path plus \".stderr\". Default: disabled."),
      ("Standardfehlerausgabe in eine Datei (LogRedirectSTDERR)", "Aktiviert: die Standardfehlerausgabe geht in den Protokollpfad mit \".stderr\". Vorgabe: deaktiviert."), None),
-    ("LogRedirectSTDOUT", ("flag",),
+    ("LogRedirectSTDOUT", None,
      ("Standard output into a file (LogRedirectSTDOUT)", "Enabled: standard output goes into the log path plus \".stdout\". Default: disabled."),
      ("Standardausgabe in eine Datei (LogRedirectSTDOUT)", "Aktiviert: die Standardausgabe geht in den Protokollpfad mit \".stdout\". Vorgabe: deaktiviert."), None),
 ]
+
+
+
+def kinds():
+    """{name: kind} as the policies write them: ("number", min, max), ("flag",), ("text", max
+    length), ("enum", [(value, en, de)...])."""
+    out = {}
+    for name, kind, detail in log_settings.settings():
+        if kind == "choice":
+            out[name] = ("enum", [(value, word) for word, value in detail])
+        elif kind == "number":
+            out[name] = ("number",) + detail
+        else:
+            out[name] = (kind,)
+    return out
+
+
+def values():
+    table = kinds()
+    if sorted(table) != sorted(v[0] for v in TEXTS_OF_VALUES):
+        sys.exit("make-policy-templates.py: the texts and zvcrypt/LogSettings.txt name different values")
+    out = []
+    for name, added, english, german, default in TEXTS_OF_VALUES:
+        kind = table[name]
+        if kind[0] == "text":
+            kind = ("text", added)
+        elif kind[0] == "enum":
+            kind = ("enum", [(value, *added[word]) for value, word in kind[1]])
+        out.append((name, kind, english, german, default))
+    return out
+
+
+VALUES = values()
 
 VIEWS = [
     # policy name suffix, category, key

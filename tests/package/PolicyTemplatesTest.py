@@ -1,9 +1,10 @@
 #!/usr/bin/python3
-"""The Group Policy templates of package/policy/ against the program's sources: every value
-the logger reads (zvcrypt/src/LogInt.cpp, zvCLog::configure) is one policy in the settings
-key (app/ProductFacts.txt) and one in its WOW6432Node twin, with the
-registry type and range the logger reads it with; every text and presentation the ADMX
-refers to is in both language files.
+"""The Group Policy templates of package/policy/ against the logger's settings
+(zvcrypt/LogSettings.txt, the file the logger reads its settings through): every value is one
+policy in the settings key (app/ProductFacts.txt) and one in its WOW6432Node twin, with the
+registry type and range the logger reads it with; the help of a text value says what the
+settings store expands; every text and presentation the ADMX refers to is in both language
+files.
 
 usage: PolicyTemplatesTest.py SOURCE_DIR"""
 import os
@@ -17,6 +18,7 @@ import unittest_main  # noqa: E402
 
 SOURCE = sys.argv.pop(1) if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..", "..")
 sys.path.insert(0, os.path.join(SOURCE, "scripts"))
+import log_settings  # noqa: E402
 import product_facts  # noqa: E402
 NS = {"p": "http://schemas.microsoft.com/GroupPolicy/2006/07/PolicyDefinitions"}
 POLICY = os.path.join(SOURCE, "package", "policy")
@@ -24,53 +26,26 @@ LANGUAGES = ("en-US", "de-DE")
 DWORD_MAX = 0xFFFFFFFF
 
 
-def source(*parts):
-    with open(os.path.join(SOURCE, *parts), encoding="utf-8") as f:
-        return f.read()
-
-
-def c_number(text):
-    return int(text.rstrip("uUlL"), 0)
+SETTINGS_FILE = os.path.join(SOURCE, "zvcrypt", "LogSettings.txt")
+REG_SZ = 1
+# What the help of a text value says for each expansion rule of the store, per language.
+EXPANSION_TEXTS = {
+    (REG_SZ, "first"): {"en-US": "The first %NAME% pair of the text is replaced by that environment variable",
+                        "de-DE": "Das erste %NAME%-Paar im Text wird durch diese Umgebungsvariable ersetzt"},
+}
 
 
 def logger_values():
-    """{name: (kind, detail)} of every value zvCLog::configure reads. Kinds: "flag" (only 1
-    switches it on), "text", "number" (detail: (min, max) of the values it takes), "enum"
-    (detail: the values it tells apart)."""
-    cpp = source("zvcrypt", "src", "LogInt.cpp")
-    header = source("zvcrypt", "src", "LogInt.h")
-    body = cpp[cpp.index("void zvCLog::configure(const Config& store)"):]
-    body = body[:body.index("\n}\n")]
-    consts = {m.group(1): c_number(m.group(2))
-              for m in re.finditer(r"\b(RING_MIN|RING_MAX)\s*=\s*(0x[0-9A-Fa-f]+|\d+)", cpp)}
-    consts.update({m.group(1): int(m.group(2)) for m in re.finditer(r"\b(IOFILE_\w+)\s*=\s*(\d+)", header)})
-
+    """{name: (kind, detail)} of every value the logger reads. Kinds: "flag" (only 1 switches
+    it on), "text", "number" (detail: (min, max) of the values it takes), "enum" (detail: the
+    values it tells apart)."""
     values = {}
-    calls = list(re.finditer(r'(?:flag|store\.getValue)\("(\w+)"(?:, (\w+))?\)', body))
-    for i, m in enumerate(calls):
-        name, target = m.group(1), m.group(2)
-        # What the source does with the value: up to the next read.
-        end = calls[i + 1].start() if i + 1 < len(calls) else len(body)
-        use = body[m.end():end]
+    for name, kind, detail in log_settings.settings(SETTINGS_FILE):
         assert name not in values, name + " is read twice"
-        if m.group(0).startswith("flag("):
-            values[name] = ("flag", None)
-        elif target == "text":
-            values[name] = ("text", None)
-        elif re.match(r"\s*&&\s*value == 1\)", use) or "(value == 1)" in use:
-            values[name] = ("flag", None)
-        elif "value < RING_MIN" in use:
-            values[name] = ("number", (consts["RING_MIN"], consts["RING_MAX"]))
-        elif re.search(r"value == (IOFILE_\w+)", use):
-            values[name] = ("enum", sorted(v for k, v in consts.items() if k.startswith("IOFILE_")))
+        if kind == "choice":
+            values[name] = ("enum", sorted(value for _, value in detail))
         else:
-            values[name] = ("number", (0, DWORD_MAX))
-    # The log path's texts are read apart, in zvCLog::setPath.
-    path_part = cpp[cpp.index("void zvCLog::setPath(const Config& store)"):]
-    path_part = path_part[:path_part.index("\n}\n")]
-    for m in re.finditer(r'std::make_pair\("(\w+)", &settings\.m\w+\)', path_part):
-        assert m.group(1) not in values, m.group(1) + " is read twice"
-        values[m.group(1)] = ("text", None)
+            values[name] = (kind, detail)
     return values
 
 
@@ -89,12 +64,13 @@ class PolicyTemplates(unittest.TestCase):
         cls.key = product_facts.one("settings_key", os.path.join(SOURCE, "app", "ProductFacts.txt"))
         cls.wow_key = cls.key.replace("Software\\", "Software\\WOW6432Node\\", 1)
         cls.values = logger_values()
+        cls.expansion = log_settings.store_expansion(SETTINGS_FILE)
         cls.admx = parse("vacater.admx")
         cls.adml = {lang: parse(lang, "vacater.adml") for lang in LANGUAGES}
 
-    def test_sources_parse_into_the_logger_settings(self):
-        # A guard on the parser above: a change of the logger's code that it no longer
-        # understands fails here instead of passing with too few values.
+    def test_the_settings_file_reads_into_the_logger_settings(self):
+        # A guard on the reader above: a change of the file that it no longer understands
+        # fails here instead of passing with too few values.
         self.assertGreaterEqual(len(self.values), 20)
         self.assertEqual(("number", (524288, 10485760)), self.values["MaxFileLen"])
         self.assertEqual(("enum", [1, 2]), self.values["IOFileType"])
@@ -128,7 +104,9 @@ class PolicyTemplates(unittest.TestCase):
                 self.assertIsNone(e.get("storeAsText"), where)
                 kind = ("number", (int(e.get("minValue", "0")), int(e.get("maxValue", str(DWORD_MAX)))))
             elif tag == "text":
-                self.assertNotEqual("true", e.get("expandable"), where)
+                # expandable="true" writes REG_EXPAND_SZ; the store expands only its own type.
+                written = 2 if e.get("expandable") == "true" else REG_SZ
+                self.assertEqual(self.expansion[0], written, where)
                 kind = ("text", None)
             elif tag == "enum":
                 items = [int(i.find("p:value/p:decimal", NS).get("value")) for i in e.findall("p:item", NS)]
@@ -192,6 +170,20 @@ class PolicyTemplates(unittest.TestCase):
             table = {s.get("id"): s.text for s in root.findall("p:resources/p:stringTable/p:string", NS)}
             for name in self.values:
                 self.assertIn("(%s)" % name, table[name], lang)
+
+    def test_the_log_path_help_says_what_the_store_expands(self):
+        # A value a user writes a path into: the help says the store's rule, and never that
+        # nothing is expanded.
+        self.assertIn(self.expansion, EXPANSION_TEXTS, "a help text for the store's rule")
+        for lang, root in self.adml.items():
+            with self.subTest(lang=lang):
+                table = {s.get("id"): s.text for s in root.findall("p:resources/p:stringTable/p:string", NS)}
+                self.assertIn(EXPANSION_TEXTS[self.expansion][lang], table["LogPath_Help"])
+                for name, (kind, _) in self.values.items():
+                    if kind == "text":
+                        help_text = table[name + "_Help"].lower()
+                        for wrong in ("not expanded", "nicht erweitert", "nicht ersetzt"):
+                            self.assertNotIn(wrong, help_text, name)
 
     def test_files_are_utf8_with_crlf(self):
         for parts in [("vacater.admx",)] + [(lang, "vacater.adml") for lang in LANGUAGES]:

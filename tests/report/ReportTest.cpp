@@ -13,8 +13,26 @@ using namespace report;
 
 namespace {
 
-RegistryValue Text(const char* name, const char* value, unsigned long type = REG_SZ) { return {name, type, 0, value, value}; }
-RegistryValue Number(const char* name, unsigned long value) { return {name, REG_DWORD, value, "", ""}; }
+// Values as HostFacts reads them: the bytes too (texts in UTF-16 with their zero).
+RegistryValue Text(const char* name, const char* value, unsigned long type = REG_SZ)
+{
+    RegistryValue v{name, type, 0, value, value, {}};
+    for (const char* c = value;; ++c) {
+        v.data.push_back(static_cast<unsigned char>(*c));
+        v.data.push_back(0);
+        if (!*c) return v;
+    }
+}
+RegistryValue Number(const char* name, unsigned long value)
+{
+    RegistryValue v{name, REG_DWORD, value, "", "", {}};
+    for (int i = 0; i < 4; ++i) v.data.push_back(static_cast<unsigned char>(value >> (8 * i)));
+    return v;
+}
+RegistryValue Bytes(const char* name, std::vector<unsigned char> data, unsigned long type = REG_BINARY)
+{
+    return {name, type, 0, "(bytes)", "", data};
+}
 
 // The registry values of a key under HKLM, as "name=type:bytes" lines.
 std::string ValuesOf(const char* key)
@@ -47,12 +65,15 @@ TEST(SupportReportLogFiles, SettingsAreHandedToTheLoggersPathRuleAsTheRegistryHo
         {"nothing set", {}, false, "", false, false},
         {"a text is expanded", {Text("logpath", "%USERPROFILE%\\w.log")}, false, "p%USERPROFILE%\\w.loge", false, false},
         {"an expandable text is not", {Text("LogPath", "%X%", REG_EXPAND_SZ)}, false, "p%X%", false, false},
-        {"a number is present, no text", {Number("LogPath", 5)}, false, "p", false, false},
+        {"a number is read as its decimal text", {Number("LogPath", 5)}, false, "p5", false, false},
         {"an empty text counts", {Text("LogPath", "")}, false, "pe", false, false},
         {"flags are the number 1", {Number("LogFileAppendPID", 1), Number("LogFileAppendProcName", 2)}, false, "", true,
          false},
         {"an earlier store's flag stays", {}, true, "", true, false},
         {"and a later 0 ends it", {Number("LogFileAppendPID", 0)}, true, "", false, false},
+        {"a flag as text is 0 to the store", {Text("LogFileAppendPID", "1")}, true, "", false, false},
+        {"a flag as 8 bytes is their first 4", {Bytes("LogFileAppendPID", {1, 0, 0, 0, 0, 0, 0, 0}, REG_QWORD)}, false,
+         "", true, false},
     };
     for (const Case& c : cases) {
         zvcrypt::LogPathSettings s = LogSettingsOf(c.values, c.earlierPid, false);
@@ -62,6 +83,32 @@ TEST(SupportReportLogFiles, SettingsAreHandedToTheLoggersPathRuleAsTheRegistryHo
         EXPECT_EQ(c.procName, s.mbAppendProcName) << c.name;
         EXPECT_EQ("Vacater.exe", s.mExecutableName) << c.name;
     }
+}
+
+// A value of another type than the logger asks for: what the settings store hands the
+// logger, as the page says it.
+TEST(SupportReportSettings, SaysWhatTheLoggerReadsFromAValueOfAnotherType)
+{
+    struct Case {
+        RegistryValue value;
+        const char* says;
+    } cases[] = {
+        {Text("LogLevel", "0x09000000"), "(the logger reads it as 0x00000000 (0), i.e. logging is off)"},
+        {Text("LogLevel", "1"), "(the logger reads it as 0x00000000 (0), i.e. logging is off)"},
+        {Text("loglevel", "ab"), "(the logger reads it as 0x61006200 (1627415040))"},   // 4 bytes: a number
+        {Text("MaxFileLen", "1048576", REG_EXPAND_SZ), "(the logger reads it as 0x00000000 (0))"},
+        {Bytes("LogLevel", {0x09, 0, 0, 0}), "(the logger reads it as 0x09000000 (150994944))"},
+        {Bytes("LogLevel", {0, 0}), "(the logger reads it as 0x00000000 (0), i.e. logging is off)"},
+        {Bytes("PrintOut", {1, 0, 0, 0}), "(the logger reads it as 0x01000000 (16777216), i.e. off)"},
+        {Bytes("LogClear", {1, 0, 0, 0, 0, 0, 0, 0}, REG_QWORD), "(the logger reads it as 0x00000001 (1), i.e. on)"},
+        {Number("LogFileName", 7), "(the logger reads it as \"7\")"},
+        {Bytes("LogPath", {'C', 0, ':', 0, '\\', 0, 'x', 0}), "(the logger reads it as \"C:\\x\")"},
+        {Number("LogLevel", 0), ""},
+        {Text("LogPath", "%USERPROFILE%\\v.log"), ""},
+        {Text("LogPath", "%X%", REG_EXPAND_SZ), ""},
+        {Number("LogLevell", 1), "(not a value the logger reads)"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.says, LoggerReading(c.value)) << c.value.name << " " << c.value.type;
 }
 
 // A LogPath under %USERPROFILE% is found where the logger writes it, shown in both forms; a
@@ -107,7 +154,7 @@ TEST(SupportReportPage, SaysWhatWasFoundAndWhatWasNot)
     view.label = "32-bit programs' view (WOW6432Node)";
     view.key = SETTINGS_KEY;
     view.found = true;
-    view.values = {Number("LogLevel", 0x09000000), Text("LogPath", "C:\\logs\\v.log"), Text("Odd", "0102", REG_BINARY)};
+    view.values = {Number("LogLevel", 0x09000000), Text("LogPath", "C:\\logs\\v.log"), Bytes("Odd", {1, 2})};
     SettingsView missing;
     missing.label = "64-bit programs' view";
     missing.key = SETTINGS_KEY;
@@ -145,7 +192,7 @@ TEST(SupportReportPage, SaysWhatWasFoundAndWhatWasNot)
                              "Long form:              C:\\Users\\J\xC3\xBCrgen Meier\\AppData\\Local\\Temp\r\n",
                              "ZVCRYPT_LOG_CONF:       (not set)\r\n", "  (no such key)\r\n",
                              "  LogLevel = 0x09000000 (150994944)\r\n", "  LogPath = \"C:\\logs\\v.log\"\r\n",
-                             "  Odd = type 3: 0102 (the logger reads it as 0)\r\n",
+                             "  Odd = type 3: (bytes) (not a value the logger reads)\r\n",
                              "  C:\\logs\\v.log  1234 bytes, 2026-12-06 07:03:42\r\n",
                              "pattern usb\\vid_3e7a&pid_40*\r\n  (no present device matches)\r\npattern usb\\vid_3e7a&pid_41*\r\n"
                              "  instance_id=USB\\VID_3E7A&PID_4107\\0001\r\n    hardware_id=USB\\VID_3E7A&PID_4107&REV_0100\r\n"
@@ -221,6 +268,23 @@ TEST(SupportReportProgram, OpensTheKeyThatZvcryptLogConfNamesWithAnUmlaut)
     const char* shown = "HKLM\\Software\\ZvReport \xC3\x9C" "bung  [named by ZVCRYPT_LOG_CONF]\r\n"
                         "  LogLevel = 0x01000000 (16777216)\r\n";
     EXPECT_EQ(1u, Occurrences(run.out, shown)) << run.out;
+}
+
+// The likeliest slips of an administrator, read back from the registry of this prefix: a
+// text LogLevel turns logging off, a number where a text belongs, bytes where a flag belongs.
+TEST(SupportReportProgram, SaysWhatTheLoggerReadsFromValuesOfAnotherType)
+{
+    RegistryKey settings(SETTINGS_KEY, RegistryKey::SHARED_KEY);
+    ASSERT_TRUE(settings.ok());
+    ASSERT_TRUE(settings.text("LogLevel", "0x09000000"));
+    ASSERT_TRUE(settings.dword("LogFileName", 7));
+    ASSERT_TRUE(settings.bytes(L"ShowPid", {0, 0, 0, 1}));
+    ChildResult run = runSibling("vacater-report.exe");
+    ASSERT_EQ(0u, run.exitCode) << run.err;
+    for (const char* line : {"  LogLevel = \"0x09000000\" (the logger reads it as 0x00000000 (0), i.e. logging is off)\r\n",
+                             "  LogFileName = 0x00000007 (7) (the logger reads it as \"7\")\r\n",
+                             "  ShowPid = type 3: 00000001 (the logger reads it as 0x00000001 (1), i.e. on)\r\n"})
+        EXPECT_EQ(1u, Occurrences(run.out, line)) << line << "\n" << run.out;
 }
 
 TEST(SupportReportPaths, NetworkPathsAreKnownWithoutAskingTheNetwork)

@@ -10,18 +10,6 @@ namespace {
 
 // Text from and for the system stays wide (the W calls); it becomes UTF-8 only as a fact of
 // the page, and text of the device library (ANSI) becomes wide first.
-std::string Utf8(const wchar_t* text, int length = -1)
-{
-    int n = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
-    if (n <= 0) return std::string();
-    std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, length, &out[0], n, nullptr, nullptr);
-    if (length == -1) out.resize(static_cast<size_t>(n - 1));
-    return out;
-}
-
-std::string Utf8(const std::wstring& text) { return Utf8(text.c_str(), static_cast<int>(text.size())); }
-
 std::wstring Wide(const std::string& text, UINT codePage)
 {
     int n = MultiByteToWideChar(codePage, 0, text.c_str(), -1, nullptr, 0);
@@ -127,6 +115,7 @@ SettingsView ReadView(const std::string& label, const std::wstring& key, REGSAM 
         RegistryValue v;
         v.name = Utf8(name, static_cast<int>(nameLength));
         v.type = type;
+        v.data.assign(data.begin(), data.begin() + size);
         if (type == REG_DWORD && size >= 4) memcpy(&v.number, data.data(), 4);
         else if (type == REG_SZ || type == REG_EXPAND_SZ) v.text = v.expanded = Utf8(reinterpret_cast<wchar_t*>(data.data()));
         else v.text = HexBytes(data.data(), size);
@@ -283,8 +272,8 @@ void LogFacts(ReportFacts& f, const SettingsView* conf)
         if (&view == conf || !view.found) continue;
         const RegistryValue* level = nullptr;
         for (const RegistryValue& v : view.values)
-            if (_stricmp(v.name.c_str(), "LogLevel") == 0) level = &v;
-        if (!level || level->type != REG_DWORD || level->number == 0) continue;
+            if (_stricmp(v.name.c_str(), zvcrypt::logsetting::LogLevel.name) == 0) level = &v;
+        if (!level || NumberAsRead(*level) == 0) continue;
         zvcrypt::LogPathSettings s = LogSettingsOf(view.values, confSettings.mbAppendPid, confSettings.mbAppendProcName);
         follow(start, s);
         applied = true;

@@ -1,4 +1,6 @@
 #include "SupportReport.h"
+#include <zvcrypt/Blob.h>
+#include <zvcrypt/Config.h>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -54,15 +56,89 @@ std::string CodePage(unsigned cp)
     return cp ? Number(cp) : std::string("(no console)");
 }
 
-void Key(std::string& out, const SettingsView& view)
+const zvcrypt::logsetting::Entry* SettingOf(const std::string& name)
+{
+    for (const zvcrypt::logsetting::Entry& setting : zvcrypt::logsetting::ALL)
+        if (_stricmp(setting.name, name.c_str()) == 0) return &setting;
+    return nullptr;
+}
+
+// A store that holds this one value, under its own name, as the logger's store holds it.
+struct OneValueStore {
+    explicit OneValueStore(const RegistryValue& value) : name(value.name)
+    {
+        std::wstring wide(name.begin(), name.end());   // only names of the logger's settings are asked for
+        store.add(wide.c_str(), value.data.data(), static_cast<unsigned long>(value.data.size()), value.type);
+    }
+    std::string name;
+    zvcrypt::Config store;
+};
+
+std::string Hex(unsigned long number)
+{
+    char buffer[32];
+    snprintf(buffer, sizeof buffer, "0x%08lX (%lu)", number, number);
+    return buffer;
+}
+
+// logger: a view of the logger's settings key, whose values get what the logger reads.
+void Key(std::string& out, const SettingsView& view, bool logger = false)
 {
     out += OneLine(view.hive + "\\" + view.key) + "  [" + view.label + "]" + CRLF;
     if (!view.found) out += std::string("  (no such key)") + CRLF;
     else if (view.values.empty()) out += std::string("  (no values)") + CRLF;
-    for (const RegistryValue& v : view.values) out += "  " + OneLine(v.name) + " = " + ShowValue(v) + CRLF;
+    for (const RegistryValue& v : view.values) {
+        std::string reading = logger ? LoggerReading(v) : std::string();
+        out += "  " + OneLine(v.name) + " = " + ShowValue(v) + (reading.empty() ? "" : " " + reading) + CRLF;
+    }
 }
 
 } // namespace
+
+std::string Utf8(const wchar_t* text, int length)
+{
+    int n = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return std::string();
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, length, &out[0], n, nullptr, nullptr);
+    if (length == -1) out.resize(static_cast<size_t>(n - 1));
+    return out;
+}
+
+std::string Utf8(const std::wstring& text) { return Utf8(text.c_str(), static_cast<int>(text.size())); }
+
+unsigned long NumberAsRead(const RegistryValue& value)
+{
+    OneValueStore one(value);
+    unsigned long number = 0;
+    one.store.getValue(one.name.c_str(), number);
+    return number;
+}
+
+std::string TextAsRead(const RegistryValue& value)
+{
+    OneValueStore one(value);
+    zvcrypt::Blob text;
+    one.store.getValue(one.name.c_str(), text);
+    return Utf8(text.getWString());
+}
+
+std::string LoggerReading(const RegistryValue& value)
+{
+    using namespace zvcrypt::logsetting;
+    const Entry* setting = SettingOf(value.name);
+    if (!setting) return "(not a value the logger reads)";
+    if (setting->kind == KIND_TEXT) {
+        if (value.type == REG_SZ || value.type == REG_EXPAND_SZ) return std::string();
+        return "(the logger reads it as \"" + OneLine(TextAsRead(value)) + "\")";
+    }
+    if (value.type == REG_DWORD) return std::string();
+    unsigned long number = NumberAsRead(value);
+    std::string says = "(the logger reads it as " + Hex(number);
+    if (setting->kind == KIND_FLAG) says += number == 1 ? ", i.e. on" : ", i.e. off";
+    else if (strcmp(setting->name, LogLevel.name) == 0 && number == 0) says += ", i.e. logging is off";
+    return says + ")";
+}
 
 std::string OneLine(std::string text)
 {
@@ -107,19 +183,19 @@ zvcrypt::LogPathSettings LogSettingsOf(const std::vector<RegistryValue>& values,
         const RegistryValue* v = Find(values, name);
         if (!v) return;
         t.mbPresent = true;
-        // What the store hands out for another type is not a path the report can rebuild.
-        t.mText = v->type == REG_SZ || v->type == REG_EXPAND_SZ ? v->text : std::string();
+        // A text as written (the path rule expands it); another type as the store hands it out.
+        t.mText = v->type == REG_SZ || v->type == REG_EXPAND_SZ ? v->text : TextAsRead(*v);
         t.mbExpand = v->type == REG_SZ;
     };
-    text("LogPath", s.mLogPath);
-    text("LogFileName", s.mLogFileName);
-    text("LogDirName", s.mLogDirName);
+    text(zvcrypt::logsetting::LogPath.name, s.mLogPath);
+    text(zvcrypt::logsetting::LogFileName.name, s.mLogFileName);
+    text(zvcrypt::logsetting::LogDirName.name, s.mLogDirName);
     auto flag = [&values](const char* name, bool earlier) {
         const RegistryValue* v = Find(values, name);
-        return v && v->type == REG_DWORD ? v->number == 1 : earlier;
+        return v ? NumberAsRead(*v) == 1 : earlier;
     };
-    s.mbAppendPid = flag("LogFileAppendPID", appendPid);
-    s.mbAppendProcName = flag("LogFileAppendProcName", appendProcName);
+    s.mbAppendPid = flag(zvcrypt::logsetting::LogFileAppendPID.name, appendPid);
+    s.mbAppendProcName = flag(zvcrypt::logsetting::LogFileAppendProcName.name, appendProcName);
     s.mExecutableName = ZV_PROGRAM_FILE;
     return s;
 }
@@ -129,8 +205,7 @@ std::string ShowValue(const RegistryValue& value)
     char buffer[64];
     switch (value.type) {
     case REG_DWORD:
-        snprintf(buffer, sizeof buffer, "0x%08lX (%lu)", value.number, value.number);
-        return buffer;
+        return Hex(value.number);
     case REG_SZ:
     case REG_EXPAND_SZ:
         if (value.type == REG_SZ && value.expanded != value.text)
@@ -138,7 +213,7 @@ std::string ShowValue(const RegistryValue& value)
         return "\"" + OneLine(value.text) + "\"" + (value.type == REG_EXPAND_SZ ? " (expandable: the logger does not expand it)" : "");
     default:
         snprintf(buffer, sizeof buffer, "type %lu: ", value.type);
-        return buffer + OneLine(value.text) + " (the logger reads it as 0)";
+        return buffer + OneLine(value.text);
     }
 }
 
@@ -168,7 +243,7 @@ std::string FormatSupportReport(const ReportFacts& f)
 
     out += std::string("== Logging settings") + CRLF;
     Line(out, "ZVCRYPT_LOG_CONF", f.logConfVariable.empty() ? std::string("(not set)") : f.logConfVariable);
-    for (const SettingsView& view : f.settings) Key(out, view);
+    for (const SettingsView& view : f.settings) Key(out, view, true);
     out += CRLF;
 
     out += std::string("== Command processor and console (how cmd runs remove.bat)") + CRLF;

@@ -4,6 +4,7 @@
 #pragma once
 #include "ProductFacts.h"
 #include <zvcrypt/LogPath.h>
+#include "LogSettings.h"
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@ struct RegistryValue {
     unsigned long number = 0;      // REG_DWORD
     std::string text;              // REG_SZ / REG_EXPAND_SZ (UTF-8); other types: hex bytes
     std::string expanded;          // texts: as the settings store hands it out (REG_SZ of a settings key: expanded)
+    std::vector<unsigned char> data;   // the bytes as read (texts in UTF-16)
 };
 
 // A registry key in one view (64-bit or 32-bit programs' view): the settings key, or a key
@@ -85,6 +87,19 @@ zvcrypt::LogPathSettings LogSettingsOf(const std::vector<RegistryValue>& values,
 
 // A registry value as the page shows it: numbers in hex and decimal, texts in quotes.
 std::string ShowValue(const RegistryValue& value);
+
+// What the logger reads from a value of its settings key, worked out by the settings store
+// (zvcrypt::Config) from the bytes as read: as a number, and as a text (UTF-8).
+unsigned long NumberAsRead(const RegistryValue& value);
+std::string TextAsRead(const RegistryValue& value);
+// What the page adds to a value of the logger's settings key: what the logger reads from a
+// value of another type than it asks for, or that it reads no value of this name; empty
+// when the value reads as shown.
+std::string LoggerReading(const RegistryValue& value);
+
+// UTF-8 of a wide text (length -1: up to its zero).
+std::string Utf8(const wchar_t* text, int length = -1);
+std::string Utf8(const std::wstring& text);
 
 // Whether Windows makes short (8.3) names on the %Temp% volume, from the setting
 // NtfsDisable8dot3NameCreation (found or not, its value).

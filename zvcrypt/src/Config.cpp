@@ -77,21 +77,29 @@ void Config::readKey()
                           dataBuffer.data(), &dataLength) != ERROR_SUCCESS)
             continue;
 
-        Blob name((const wchar_t*)nameBuffer.data());
-        name.setFormat(BLOB_WCHAR);
-        // Text keeps its characters without the terminating zero; other data as read.
-        unsigned long used = dataLength;
-        if (type == REG_SZ)
-            used = (unsigned long)(2 * wcsnlen((const wchar_t*)dataBuffer.data(), unit));
-        Blob data(dataBuffer.data(), used);
-        data.setFormat(BLOB_WCHAR);
-
-        ConfigEntry entry;
-        entry.set(name, data, type);
-        entry.setSection(mSection);
-        mEntries.push_back(entry);
+        add((const wchar_t*)nameBuffer.data(), dataBuffer.data(), dataLength, type);
     }
     RegCloseKey(key);
+}
+
+void Config::add(const wchar_t* name, const unsigned char* data, unsigned long size, unsigned long registryType)
+{
+    Blob wideName(name);
+    wideName.setFormat(BLOB_WCHAR);
+    // Text keeps its characters without the terminating zero; other data as read.
+    unsigned long used = size;
+    if (registryType == REG_SZ) {
+        std::vector<unsigned char> padded(data, data + size);
+        padded.resize(size + 2, 0);
+        used = (unsigned long)(2 * wcsnlen((const wchar_t*)padded.data(), (size + 1) / 2));
+    }
+    Blob value(data, used);
+    value.setFormat(BLOB_WCHAR);
+
+    ConfigEntry entry;
+    entry.set(wideName, value, registryType);
+    entry.setSection(mSection);
+    mEntries.push_back(entry);
 }
 
 bool Config::find(ConfigEntry& query) const

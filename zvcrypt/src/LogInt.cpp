@@ -2,6 +2,7 @@
 #include "LogHooks.h"
 #include "ModuleName.h"
 #include "LogLine.h"
+#include "LogSettings.h"
 #include <zvcrypt/Blob.h>
 #include <zvcrypt/Config.h>
 #include <zvcrypt/Log.h>
@@ -17,6 +18,7 @@
 #include <cstring>
 #include <ctime>
 #include <sys/stat.h>
+#include <type_traits>
 
 namespace zvcrypt {
 
@@ -24,8 +26,8 @@ namespace {
 
 const int LOG_FILE_PERMISSION = 0666;  // read and write
 const char* const CRLF = "\r\n";
-const unsigned long RING_MIN = 0x80000;
-const unsigned long RING_MAX = 0xA00000;
+const unsigned long RING_MIN = logsetting::MaxFileLen.min;
+const unsigned long RING_MAX = logsetting::MaxFileLen.max;
 
 // A line written while this thread is already inside the logger's output (a back-end
 // reporting its own failure) must not reach the back-end again.
@@ -93,6 +95,20 @@ std::string executableName()
     return name;
 }
 
+// The store asked as the logger reads each kind of setting: a text as a text, a flag, a
+// number or a choice as a number.
+template <typename Setting>
+    requires(!std::is_same_v<Setting, logsetting::Text>)
+bool read(const Config& store, const Setting& setting, unsigned long& value)
+{
+    return store.getValue(setting.name, value);
+}
+
+bool read(const Config& store, const logsetting::Text& setting, Blob& value)
+{
+    return store.getValue(setting.name, value);
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -157,53 +173,53 @@ void zvCLog::configure(const Config& store)
 
     unsigned long value = 0;
     Blob text;
-    auto flag = [&](const char* key, auto& target) {
+    auto flag = [&](const logsetting::Flag& setting, auto& target) {
         unsigned long v = 0;
-        if (store.getValue(key, v)) target = (v == 1);
+        if (read(store, setting, v)) target = (v == 1);
     };
 
-    if (store.getValue("LogMask", value)) mulKeptMask = value;
-    flag("LogClear", mbClear);
-    if (store.getValue("IOFileType", value)) {
+    if (read(store, logsetting::LogMask, value)) mulKeptMask = value;
+    flag(logsetting::LogClear, mbClear);
+    if (read(store, logsetting::IOFileType, value)) {
         if (value == IOFILE_RING) {
             miIOFileType = IOFILE_RING;
             mbClear = false;  // a ring file is never cleared
         } else {
             miIOFileType = IOFILE_PLAIN;
         }
-        if (store.getValue("MaxFileLen", value))
+        if (read(store, logsetting::MaxFileLen, value))
             mulRingSize = value < RING_MIN ? RING_MIN : (value > RING_MAX ? RING_MAX : value);
     }
-    if (store.getValue("LogLevel", value)) mulLevelMask = value;
-    flag("LogFileAppendPID", mbAppendPid);
-    flag("LogFileAppendProcName", mbAppendProcName);
-    if (store.getValue("LogFiles", text)) mSourceFilter.set(textOf(text).c_str());
-    if (store.getValue("FixFileNameLen", value)) mulFileWidth = value;
-    flag("LogShortPath", mbShortPath);
-    flag("ShowPid", mbShowPid);
-    flag("ShowTid", mbShowTid);
-    flag("ShowDate", mbShowDate);
-    flag("LogShowFileAndLine", mbShowFileAndLine);
-    flag("PrintOut", mbPrintOut);
-    flag("WriteOut", mbWriteOut);
-    flag("ThreadSave", mbThreadSave);
-    flag("LogStaysOpen", mbStaysOpen);
-    if (store.getValue("LogProfile", value) && value == 1) {
+    if (read(store, logsetting::LogLevel, value)) mulLevelMask = value;
+    flag(logsetting::LogFileAppendPID, mbAppendPid);
+    flag(logsetting::LogFileAppendProcName, mbAppendProcName);
+    if (read(store, logsetting::LogFiles, text)) mSourceFilter.set(textOf(text).c_str());
+    if (read(store, logsetting::FixFileNameLen, value)) mulFileWidth = value;
+    flag(logsetting::LogShortPath, mbShortPath);
+    flag(logsetting::ShowPid, mbShowPid);
+    flag(logsetting::ShowTid, mbShowTid);
+    flag(logsetting::ShowDate, mbShowDate);
+    flag(logsetting::LogShowFileAndLine, mbShowFileAndLine);
+    flag(logsetting::PrintOut, mbPrintOut);
+    flag(logsetting::WriteOut, mbWriteOut);
+    flag(logsetting::ThreadSave, mbThreadSave);
+    flag(logsetting::LogStaysOpen, mbStaysOpen);
+    if (read(store, logsetting::LogProfile, value) && value == 1) {
         if (mpProfiler) logDeleteProfiler(mpProfiler);
         mpProfiler = logCreateProfiler();
     }
-    if (store.getValue("LogProcAnalyse", value) && value == 1) {
+    if (read(store, logsetting::LogProcAnalyse, value) && value == 1) {
         if (mpHeapAnalyser) logDeleteHeapAnalyser(mpHeapAnalyser);
         mpHeapAnalyser = logCreateHeapAnalyser();
     }
-    if (store.getValue("LogForce", value)) zvLogSetForce(value == 1);
+    if (read(store, logsetting::LogForce, value)) zvLogSetForce(value == 1);
     LogPathSettings path;
-    if (store.getValue("LogPath", text)) path.mLogPath = presentText(text);
-    if (store.getValue("LogFileName", text)) path.mLogFileName = presentText(text);
-    if (store.getValue("LogDirName", text)) path.mLogDirName = presentText(text);
+    if (read(store, logsetting::LogPath, text)) path.mLogPath = presentText(text);
+    if (read(store, logsetting::LogFileName, text)) path.mLogFileName = presentText(text);
+    if (read(store, logsetting::LogDirName, text)) path.mLogDirName = presentText(text);
     setPath(path);
-    if (store.getValue("LogRedirectSTDERR", value) && value == 1) redirectStdErr();
-    if (store.getValue("LogRedirectSTDOUT", value) && value == 1) redirectStdOut();
+    if (read(store, logsetting::LogRedirectSTDERR, value) && value == 1) redirectStdErr();
+    if (read(store, logsetting::LogRedirectSTDOUT, value) && value == 1) redirectStdOut();
 }
 
 void zvCLog::setTag(const char* tag)

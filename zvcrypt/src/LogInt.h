@@ -1,6 +1,7 @@
 // The logger singleton: settings, line writer, log file frame and output.
 #pragma once
 #include "LogFrame.h"
+#include "LogSettings.h"
 #include "LogShared.h"
 #include <zvcrypt/LogDefs.h>
 #include <zvcrypt/LogPath.h>
@@ -28,8 +29,8 @@ enum {
 
 // IOFileType: the back-end of the log file (any value but 2 counts as the plain file).
 enum {
-    IOFILE_PLAIN = 1,
-    IOFILE_RING = 2  // memory-mapped ring file of MaxFileLen bytes
+    IOFILE_PLAIN = logsetting::IOFileType_plain,
+    IOFILE_RING = logsetting::IOFileType_ring  // memory-mapped ring file of MaxFileLen bytes
 };
 
 // What the log entry points need of the logger. They reach it only through this interface,

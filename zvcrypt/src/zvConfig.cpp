@@ -1,5 +1,6 @@
 // ConfigEntry: one registry value of a Config store.
 #include <zvcrypt/Config.h>
+#include "LogSettings.h"
 
 #include <cctype>
 #include <cstdlib>
@@ -37,6 +38,9 @@ ConfigEntry& ConfigEntry::operator=(const ConfigEntry& other)
     }
     return *this;
 }
+
+// The type whose values are expanded is a fact the policy templates' help texts state.
+static_assert(ConfigEntry::TYPE_TEXT == logsetting::STORE_EXPANDED_TYPE, "zvcrypt/LogSettings.txt: store_expanded_type");
 
 bool ConfigEntry::set(const Blob& name, const Blob& data, unsigned long registryType)
 {

@@ -60,6 +60,10 @@ public:
     // Reads the values of HKEY_LOCAL_MACHINE\name, replacing all entries. False only for
     // a null name; a missing or unreadable key gives true with no entries.
     bool load(const char* name);
+    // Adds one registry value as load() reads it: name, data as the registry hands them out
+    // (a text with or without its terminating zero) and type. A store built so from values
+    // read elsewhere answers as the logger's store would.
+    void add(const wchar_t* name, const unsigned char* data, unsigned long size, unsigned long registryType);
     // On success the query receives a copy of the stored entry.
     bool find(ConfigEntry& query) const;
     // On failure the output is left untouched.
