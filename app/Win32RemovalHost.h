@@ -2,7 +2,6 @@
 #pragma once
 #include "RemovalHost.h"
 #include <windows.h>
-#include <tlhelp32.h>
 
 class Win32RemovalHost : public RemovalHost {
 public:
@@ -21,9 +20,6 @@ public:
     void Wait(unsigned long ms) override;
     const BatchHost& Batch() override { return m_batch; }
     BatchFolderContext FolderContext(const char* workDir, const char* tempDir, const char* programDir) override;
-
-    // The module entry of processId whose module id is moduleId + 1 (its executable).
-    static bool GetProcessMainModule(DWORD processId, DWORD moduleId, MODULEENTRY32* pEntry, DWORD entrySize);
 
 private:
     SystemBatchHost m_batch;
