@@ -1,6 +1,7 @@
 #include "RelocationRun.h"
 #include "InstanceLimit.h"
 #include "PackageFiles.h"
+#include <vector>
 
 RelocationResult RelocateAndRestart(RemovalHost& host, const RelocationRequest& request, RelocationTrace& trace)
 {
@@ -13,13 +14,16 @@ RelocationResult RelocateAndRestart(RemovalHost& host, const RelocationRequest& 
     CString source, target;
     source.Format("%s\\%s", currentPath, PROGRAM_FILE_NAME);
     target.Format("%s\\%s", tempDir, PROGRAM_FILE_NAME);
-    host.CopyProgramFile(source, target);
+    // What this run put into the temporary directory: what it takes away if the copy cannot start.
+    std::vector<CString> copied;
+    if (host.CopyProgramFile(source, target)) copied.push_back(target);
 
     for (const char* name : PACKAGE_FILES) {
         CString from, to;
         from.Format("%s\\%s", currentPath, name);
         to.Format("%s\\%s", tempDir, name);
         if (!host.CopyPackageFile(from, to)) continue;   // a package without it: the copy starts anyway
+        copied.push_back(to);
         trace.PackageFileCopied(from, to);
         // A read-only package (a CD-ROM-like partition) makes read-only copies, which the
         // batch's "del" could not delete and the next run could not replace.
@@ -44,6 +48,12 @@ RelocationResult RelocateAndRestart(RemovalHost& host, const RelocationRequest& 
     start.showWindow = 5;   // SW_SHOW
     unsigned long error = 0;
     if (host.StartProcess(start, &error)) return RELOCATION_STARTED;
+    trace.CopyNotStarted(plan, error);
+    for (const CString& path : copied) {
+        unsigned long removeError = 0;
+        bool removed = host.RemoveFile(path, &removeError);
+        trace.CopyRemoved(path, removed, removeError);
+    }
     host.ShowMessage("Vacater-Tool could not be started", "Error");
     return RELOCATION_NOT_STARTED;
 }

@@ -35,8 +35,8 @@ public:
 
     // Copies the program file by 4096-byte reads. The source is opened open-always, so a
     // missing one is created empty. Each failure shows its message box ("Error") and the
-    // copy goes on as far as it can.
-    virtual void CopyProgramFile(const char* source, const char* target) = 0;
+    // copy goes on as far as it can. True when the target was created (it holds what was read).
+    virtual bool CopyProgramFile(const char* source, const char* target) = 0;
     // Copies a package file, replacing the target. False when nothing was copied.
     virtual bool CopyPackageFile(const char* source, const char* target) = 0;
     // Clears the read-only attribute a copy keeps from a read-only source. False, with the

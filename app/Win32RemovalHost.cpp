@@ -40,7 +40,7 @@ void Win32RemovalHost::PutEnvironment(const char* name, const char* value)
     _putenv(assignment);
 }
 
-void Win32RemovalHost::CopyProgramFile(const char* source, const char* target)
+bool Win32RemovalHost::CopyProgramFile(const char* source, const char* target)
 {
     HANDLE in = CreateFileA(source, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -63,7 +63,9 @@ void Win32RemovalHost::CopyProgramFile(const char* source, const char* target)
     } while (got == COPY_BUFFER);
 
     if (in != INVALID_HANDLE_VALUE) CloseHandle(in);
-    if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+    if (out == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(out);
+    return true;
 }
 
 bool Win32RemovalHost::CopyPackageFile(const char* source, const char* target)

@@ -8,7 +8,7 @@ public:
     CString TempDir() override;
     bool HasEnvironment(const char* name) override;
     void PutEnvironment(const char* name, const char* value) override;
-    void CopyProgramFile(const char* source, const char* target) override;
+    bool CopyProgramFile(const char* source, const char* target) override;
     bool CopyPackageFile(const char* source, const char* target) override;
     bool ClearReadOnly(const char* path, unsigned long* error) override;
     bool RemoveFile(const char* path, unsigned long* error) override;

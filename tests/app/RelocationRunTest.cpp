@@ -26,6 +26,27 @@ Journal Join(Journal a, const Journal& b)
     return a;
 }
 
+// The journal after a refused start (error 1260): the copies in "C:\T" of `names` are removed
+// again, in the order they were made; `stays` cannot be (error 32). Then the user is told.
+Journal RemovedAgain(const std::vector<std::string>& names, const std::string& stays = "")
+{
+    Journal lines = {"trace not started 1260"};
+    for (const std::string& name : names) {
+        std::string path = "C:\\T\\" + name;
+        lines.push_back("delete " + path);
+        lines.push_back(name == stays ? "trace stays " + path + " 32" : "trace removed " + path);
+    }
+    lines.push_back("box Error: Vacater-Tool could not be started");
+    return lines;
+}
+
+std::vector<std::string> Shipped()
+{
+    std::vector<std::string> names = {"Vacater.exe"};
+    names.insert(names.end(), std::begin(PACKAGE_FILES), std::end(PACKAGE_FILES));
+    return names;
+}
+
 } // namespace
 
 TEST(Relocation, CopiesThePackageInOrderAndStartsTheCopyShownInTemp)
@@ -42,29 +63,35 @@ TEST(Relocation, CopiesThePackageInOrderAndStartsTheCopyShownInTemp)
     const struct {
         const char* name;
         std::deque<int> counts;
-        const char* missing;
+        std::vector<std::string> missing;   // sources (the program: its target) whose copy fails
         const char* readOnly;
         unsigned long startError;
         RelocationResult result;
         Journal journal;
     } cases[] = {
-        {"alone", {1}, "", "", 0, RELOCATION_STARTED, Join(Join({"count Vacater.exe = 1"}, copied), started)},
-        {"two others ran, one ended", {3, 2}, "", "", 0, RELOCATION_STARTED,
+        {"alone", {1}, {}, "", 0, RELOCATION_STARTED, Join(Join({"count Vacater.exe = 1"}, copied), started)},
+        {"two others ran, one ended", {3, 2}, {}, "", 0, RELOCATION_STARTED,
          Join(Join({"count Vacater.exe = 3", "wait 1000", "count Vacater.exe = 2"}, copied), started)},
-        {"two others still run", {3, 3}, "", "", 0, RELOCATION_TOO_MANY,
+        {"two others still run", {3, 3}, {}, "", 0, RELOCATION_TOO_MANY,
          {"count Vacater.exe = 3", "wait 1000", "count Vacater.exe = 3"}},
-        {"no ini", {1}, "V:\\pkg\\application.ini", "", 0, RELOCATION_STARTED,
+        {"no ini", {1}, {"V:\\pkg\\application.ini"}, "", 0, RELOCATION_STARTED,
          Join(Join({"count Vacater.exe = 1"}, withoutIni), started)},
-        {"read-only copy", {2}, "", "C:\\T\\ZevDevDll.dll", 0, RELOCATION_STARTED,
+        {"read-only copy", {2}, {}, "C:\\T\\ZevDevDll.dll", 0, RELOCATION_STARTED,
          Join(Join({"count Vacater.exe = 2"}, readOnly), started)},
-        {"refused start", {1}, "", "", 2, RELOCATION_NOT_STARTED,
-         Join(Join(Join({"count Vacater.exe = 1"}, copied), started), {"box Error: Vacater-Tool could not be started"})},
+        {"refused start: every copy goes again", {1}, {}, "", 1260, RELOCATION_NOT_STARTED,
+         Join(Join(Join({"count Vacater.exe = 1"}, copied), started), RemovedAgain(Shipped()))},
+        // Only what this run copied is removed: the program's target that could not be
+        // created and the ini the package lacks are left as they are.
+        {"refused start: only this run's copies go", {1}, {"C:\\T\\Vacater.exe", "V:\\pkg\\application.ini"}, "",
+         1260, RELOCATION_NOT_STARTED,
+         Join(Join(Join({"count Vacater.exe = 1"}, withoutIni), started),
+              RemovedAgain({"ZevDevDll.dll", "removesplash.bmp", "ejectoksplash.bmp", "msvcp60.dll"}))},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         FakeRemovalHost host;
         host.counts = c.counts;
-        if (*c.missing) host.missing.insert(c.missing);
+        host.missing.insert(c.missing.begin(), c.missing.end());
         if (*c.readOnly) host.readOnlyStays.insert(c.readOnly);
         host.startError = c.startError;
         RecordedRelocationTrace trace(host.journal);
@@ -81,6 +108,20 @@ TEST(Relocation, CopiesThePackageInOrderAndStartsTheCopyShownInTemp)
             EXPECT_EQ(0ul, start.creationFlags);
         }
     }
+}
+
+TEST(Relocation, ARefusedStartTracesACopyThatStaysAndStillRemovesTheOthers)
+{
+    FakeRemovalHost host;
+    host.startError = 1260;
+    host.undeletable.insert("C:\\T\\Vacater.exe");   // e.g. still open in a scanner
+    RecordedRelocationTrace trace(host.journal);
+    RelocationRequest request;
+    request.tempDir = "C:\\T";
+    request.currentPath = "V:\\pkg";
+    EXPECT_EQ(RELOCATION_NOT_STARTED, RelocateAndRestart(host, request, trace));
+    Journal tail(host.journal.end() - 14, host.journal.end());
+    EXPECT_EQ(RemovedAgain(Shipped(), "Vacater.exe"), tail);
 }
 
 TEST(Relocation, LeavesOffAFolderTheLineCannotCarryAndTracesItBeforeTheStart)
