@@ -43,6 +43,9 @@ RelocationResult RelocateAndRestart(RemovalHost& host, const RelocationRequest& 
     trace.StartingCopy(plan, tempDir);
 
     ProcessStart start;
+    // The copy named as the program: with the line alone, Windows would try a Temp path with a
+    // blank cut at each blank first ("C:\Users\John.exe").
+    start.applicationName = target;
     start.commandLine = plan.commandLine;
     start.workDir = tempDir;
     start.showWindow = 5;   // SW_SHOW

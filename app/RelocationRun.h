@@ -35,7 +35,8 @@ enum RelocationResult {
 };
 
 // Waits out the instance limit, copies the program and the package files, makes the
-// temporary directory current and starts the copy with the restart line. When the copy
+// temporary directory current and starts the copy (named as the program to start) with the
+// restart line. When the copy
 // cannot start, the files this run copied leave the temporary directory again before the
 // user is told.
 RelocationResult RelocateAndRestart(RemovalHost& host, const RelocationRequest& request, RelocationTrace& trace);

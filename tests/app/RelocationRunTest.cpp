@@ -52,7 +52,8 @@ std::vector<std::string> Shipped()
 TEST(Relocation, CopiesThePackageInOrderAndStartsTheCopyShownInTemp)
 {
     const std::string line = "C:\\T\\Vacater.exe /DriveLetter=V /CleanUpOnly=7 /RmAbsDir=\"E:\\x y\" /VKDriveLetter=Q:";
-    const Journal started = {"trace calling " + line + " in C:\\T", "start " + line + " in C:\\T, shown"};
+    const Journal started = {"trace calling " + line + " in C:\\T",
+                             "start " + line + " in C:\\T, shown, program C:\\T\\Vacater.exe"};
     const Journal copied = PackageCopied("V:\\pkg");
     Journal withoutIni = copied;   // a package without its ini: silent, the rest goes on
     withoutIni.erase(withoutIni.begin() + 4, withoutIni.begin() + 7);
@@ -103,10 +104,7 @@ TEST(Relocation, CopiesThePackageInOrderAndStartsTheCopyShownInTemp)
         request.vkDriveLetter = "Q:";
         EXPECT_EQ(c.result, RelocateAndRestart(host, request, trace));
         EXPECT_EQ(c.journal, host.journal);
-        for (const ProcessStart& start : host.starts) {
-            EXPECT_EQ(nullptr, start.applicationName);
-            EXPECT_EQ(0ul, start.creationFlags);
-        }
+        for (const ProcessStart& start : host.starts) EXPECT_EQ(0ul, start.creationFlags);
     }
 }
 
@@ -124,6 +122,21 @@ TEST(Relocation, ARefusedStartTracesACopyThatStaysAndStillRemovesTheOthers)
     EXPECT_EQ(RemovedAgain(Shipped(), "Vacater.exe"), tail);
 }
 
+TEST(Relocation, NamesTheCopyAsTheProgramAndKeepsTheLineUnquotedForATempWithBlanks)
+{
+    FakeRemovalHost host;
+    const std::string temp = "C:\\Users\\John Doe\\AppData\\Local\\Temp";
+    host.temp = temp;
+    RecordedRelocationTrace trace(host.journal);
+    RelocationRequest request;
+    request.tempDir = temp.c_str();
+    request.currentPath = "V:\\pkg";
+    request.rmDir = "pkg";
+    EXPECT_EQ(RELOCATION_STARTED, RelocateAndRestart(host, request, trace));
+    const std::string line = temp + "\\Vacater.exe /DriveLetter=V /CleanUpOnly=0 /RmDir=pkg /VKDriveLetter=";
+    EXPECT_EQ("start " + line + " in " + temp + ", shown, program " + temp + "\\Vacater.exe", host.journal.back());
+}
+
 TEST(Relocation, LeavesOffAFolderTheLineCannotCarryAndTracesItBeforeTheStart)
 {
     FakeRemovalHost host;
@@ -137,7 +150,7 @@ TEST(Relocation, LeavesOffAFolderTheLineCannotCarryAndTracesItBeforeTheStart)
     Journal tail(host.journal.end() - 3, host.journal.end());
     EXPECT_EQ(Journal({"trace left out /RmDir [old pkg] holds a blank, which ends the unquoted \"/RmDir\" value on "
                        "the restart command line",
-                       "trace calling " + line + " in C:\\T", "start " + line + " in C:\\T, shown"}),
+                       "trace calling " + line + " in C:\\T", "start " + line + " in C:\\T, shown, program C:\\T\\Vacater.exe"}),
               tail);
     EXPECT_EQ("copy-program E:\\Vacater.exe -> C:\\T\\Vacater.exe", host.journal[1]);
 }
