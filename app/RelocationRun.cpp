@@ -3,6 +3,12 @@
 #include "PackageFiles.h"
 #include <vector>
 
+namespace {
+
+const unsigned long COPY_READY_WAIT_MS = 2000;
+
+} // namespace
+
 RelocationResult RelocateAndRestart(RemovalHost& host, const RelocationRequest& request, RelocationTrace& trace)
 {
     if (!InstanceLimitAllows([&host] { return host.CountProcessesByName(PROGRAM_FILE_NAME); },
@@ -49,8 +55,17 @@ RelocationResult RelocateAndRestart(RemovalHost& host, const RelocationRequest& 
     start.commandLine = plan.commandLine;
     start.workDir = tempDir;
     start.showWindow = 5;   // SW_SHOW
+    // Until the copy's message loop runs, or it has ended: so that a copy that dies at once is
+    // traced here. The copy asks for the eject only half a second after its loop runs, and
+    // this instance (whose program file is on the token) is gone by then.
+    StartOutcome outcome;
+    start.readyWaitMs = COPY_READY_WAIT_MS;
+    start.pOutcome = &outcome;
     unsigned long error = 0;
-    if (host.StartProcess(start, &error)) return RELOCATION_STARTED;
+    if (host.StartProcess(start, &error)) {
+        if (outcome.endedAtOnce) trace.CopyEndedAtOnce(plan, outcome.exitCode);
+        return RELOCATION_STARTED;
+    }
     trace.CopyNotStarted(plan, error);
     for (const CString& path : copied) {
         unsigned long removeError = 0;

@@ -22,6 +22,9 @@ public:
     // Before the copy is started: a folder value the line cannot carry was left off.
     virtual void FolderLeftOut(const RestartPlan& plan) = 0;
     virtual void StartingCopy(const RestartPlan& plan, const char* tempDir) = 0;
+    // The copy started but ended before it waited for input (a DLL it needs refused or
+    // missing, a scanner that stopped it).
+    virtual void CopyEndedAtOnce(const RestartPlan& plan, unsigned long exitCode) = 0;
     // The copy did not start (error: the system's); the copies made for it are removed next.
     virtual void CopyNotStarted(const RestartPlan& plan, unsigned long error) = 0;
     // A copy made for the refused start was removed, or stays (error: the system's).

@@ -41,6 +41,10 @@ public:
     {
         DebugTrace(0, "Calling new instance with commandline : %s in %s", plan.commandLine.GetString(), tempDir);
     }
+    void CopyEndedAtOnce(const RestartPlan&, unsigned long exitCode) override
+    {
+        DebugTrace(0, "REMOVE_EXE : the copy ended at once, exit code 0x%08lX \r\n", exitCode);
+    }
     void CopyNotStarted(const RestartPlan&, unsigned long error) override
     {
         DebugTrace(0, "REMOVE_EXE : could not start the copy, error %lu: %s \r\n", error, zvErrorText(error));

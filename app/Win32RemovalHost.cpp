@@ -125,6 +125,15 @@ bool Win32RemovalHost::StartProcess(const ProcessStart& start, unsigned long* er
         *error = GetLastError();
         return false;
     }
+    if (start.readyWaitMs && start.pOutcome) {
+        // Ends as soon as the program waits for input (its message loop runs) or has ended.
+        WaitForInputIdle(pi.hProcess, start.readyWaitMs);
+        DWORD code = STILL_ACTIVE;
+        if (WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0 && GetExitCodeProcess(pi.hProcess, &code)) {
+            start.pOutcome->endedAtOnce = true;
+            start.pOutcome->exitCode = code;
+        }
+    }
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);
     return true;

@@ -24,6 +24,7 @@ public:
     std::set<std::string> readOnlyStays;    // copies whose attribute cannot be cleared (error 5)
     std::deque<int> counts;                 // successive process counts; 1 when used up
     unsigned long startError = 0;           // non-zero: every start fails with it
+    unsigned long endedWith = 0;            // non-zero: a start that waits sees the program end with it
     FileWriteResult writeResult = FILE_WRITTEN;
     BatchFolderContext folders;             // what FolderContext answers, workDir set from the call
     FakeBatchHost batch;
@@ -78,7 +79,10 @@ public:
         starts.push_back(start);
         Log("start " + start.commandLine.str() + " in " + (start.workDir ? start.workDir : "(current)") +
             (start.showWindow == 0 ? ", hidden" : ", shown") + (start.inheritHandles ? ", inheriting" : "") +
-            (start.applicationName ? std::string(", program ") + start.applicationName : std::string()));
+            (start.applicationName ? std::string(", program ") + start.applicationName : std::string()) +
+            (start.readyWaitMs ? ", waits until ready" : ""));
+        if (startError == 0 && endedWith && start.readyWaitMs && start.pOutcome)
+            *start.pOutcome = StartOutcome{true, endedWith};
         *error = startError;
         return startError == 0;
     }
@@ -127,6 +131,10 @@ public:
     void StartingCopy(const RestartPlan& plan, const char* tempDir) override
     {
         m_journal.push_back("trace calling " + plan.commandLine.str() + " in " + tempDir);
+    }
+    void CopyEndedAtOnce(const RestartPlan&, unsigned long exitCode) override
+    {
+        m_journal.push_back("trace ended at once " + std::to_string(exitCode));
     }
     void CopyNotStarted(const RestartPlan&, unsigned long error) override
     {

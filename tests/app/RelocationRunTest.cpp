@@ -3,6 +3,7 @@
 #include "FakeRemovalHost.h"
 #include "PackageFiles.h"
 #include <gtest/gtest.h>
+#include <algorithm>
 
 namespace {
 
@@ -53,7 +54,7 @@ TEST(Relocation, CopiesThePackageInOrderAndStartsTheCopyShownInTemp)
 {
     const std::string line = "C:\\T\\Vacater.exe /DriveLetter=V /CleanUpOnly=7 /RmAbsDir=\"E:\\x y\" /VKDriveLetter=Q:";
     const Journal started = {"trace calling " + line + " in C:\\T",
-                             "start " + line + " in C:\\T, shown, program C:\\T\\Vacater.exe"};
+                             "start " + line + " in C:\\T, shown, program C:\\T\\Vacater.exe, waits until ready"};
     const Journal copied = PackageCopied("V:\\pkg");
     Journal withoutIni = copied;   // a package without its ini: silent, the rest goes on
     withoutIni.erase(withoutIni.begin() + 4, withoutIni.begin() + 7);
@@ -134,7 +135,23 @@ TEST(Relocation, NamesTheCopyAsTheProgramAndKeepsTheLineUnquotedForATempWithBlan
     request.rmDir = "pkg";
     EXPECT_EQ(RELOCATION_STARTED, RelocateAndRestart(host, request, trace));
     const std::string line = temp + "\\Vacater.exe /DriveLetter=V /CleanUpOnly=0 /RmDir=pkg /VKDriveLetter=";
-    EXPECT_EQ("start " + line + " in " + temp + ", shown, program " + temp + "\\Vacater.exe", host.journal.back());
+    EXPECT_EQ("start " + line + " in " + temp + ", shown, program " + temp + "\\Vacater.exe, waits until ready",
+              host.journal.back());
+}
+
+TEST(Relocation, TracesACopyThatEndsAtOnceAndLeavesItsFilesAndTheUserAlone)
+{
+    FakeRemovalHost host;
+    host.endedWith = 0xC0000135;   // a DLL it needs was not found
+    RecordedRelocationTrace trace(host.journal);
+    RelocationRequest request;
+    request.tempDir = "C:\\T";
+    request.currentPath = "V:\\pkg";
+    EXPECT_EQ(RELOCATION_STARTED, RelocateAndRestart(host, request, trace));
+    EXPECT_EQ("trace ended at once 3221225781", host.journal.back());
+    EXPECT_EQ(0, std::count_if(host.journal.begin(), host.journal.end(), [](const std::string& line) {
+                  return line.rfind("delete ", 0) == 0 || line.rfind("box ", 0) == 0;
+              }));
 }
 
 TEST(Relocation, LeavesOffAFolderTheLineCannotCarryAndTracesItBeforeTheStart)
@@ -150,7 +167,7 @@ TEST(Relocation, LeavesOffAFolderTheLineCannotCarryAndTracesItBeforeTheStart)
     Journal tail(host.journal.end() - 3, host.journal.end());
     EXPECT_EQ(Journal({"trace left out /RmDir [old pkg] holds a blank, which ends the unquoted \"/RmDir\" value on "
                        "the restart command line",
-                       "trace calling " + line + " in C:\\T", "start " + line + " in C:\\T, shown, program C:\\T\\Vacater.exe"}),
+                       "trace calling " + line + " in C:\\T", "start " + line + " in C:\\T, shown, program C:\\T\\Vacater.exe, waits until ready"}),
               tail);
     EXPECT_EQ("copy-program E:\\Vacater.exe -> C:\\T\\Vacater.exe", host.journal[1]);
 }

@@ -63,3 +63,18 @@ TEST_F(RefusedCopy, ShowsTheBoxAndLeavesTempAsItWas)
     EXPECT_EQ(static_cast<size_t>(SHIPPED_FILE_COUNT), Occurrences(log, "REMOVE_EXE : removed the copy ")) << log;
     EXPECT_FALSE(Exists(m_root + "\\journal.txt")) << "no device was asked";
 }
+
+// A copy that starts but dies at once: its device library cannot be copied beside it (a folder
+// of that name is in the way), so the loader stops it before any of its code runs. The
+// instance that started it traces the exit code; no box of ours comes.
+TEST_F(RefusedCopy, ACopyThatDiesAtOnceIsTracedByItsStarter)
+{
+    ASSERT_TRUE(MakeDirs(m_temp + "\\ZevDevDll.dll"));
+    DWORD pid = 0;
+    HANDLE first = StartFromToken("/RmDir=oldpkg", &pid);
+    ASSERT_TRUE(WaitForExit(first, 30000));
+    std::string log = LogOf(pid);
+    EXPECT_EQ(1u, Occurrences(log, "REMOVE_EXE : the copy ended at once, exit code 0xC0000135 ")) << log;
+    EXPECT_EQ(0u, Occurrences(log, "could not start the copy")) << log;
+    EXPECT_TRUE(ProcessesAt(m_temp + "\\Vacater.exe").empty());
+}
