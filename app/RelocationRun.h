@@ -22,16 +22,26 @@ public:
     // Before the copy is started: a folder value the line cannot carry was left off.
     virtual void FolderLeftOut(const RestartPlan& plan) = 0;
     virtual void StartingCopy(const RestartPlan& plan, const char* tempDir) = 0;
+    // The copy started but ended before it waited for input (a DLL it needs refused or
+    // missing, a scanner that stopped it).
+    virtual void CopyEndedAtOnce(const RestartPlan& plan, unsigned long exitCode) = 0;
+    // The copy did not start (error: the system's); the copies made for it are removed next.
+    virtual void CopyNotStarted(const RestartPlan& plan, unsigned long error) = 0;
+    // A copy made for the refused start was removed, or stays (error: the system's).
+    virtual void CopyRemoved(const char* path, bool removed, unsigned long error) = 0;
 };
 
 enum RelocationResult {
     RELOCATION_STARTED = 0,
     RELOCATION_TOO_MANY = -1,    // more instances run than allowed, also after one wait: nothing done
-    RELOCATION_NOT_STARTED = -2, // copied, but the copy did not start (the user was told)
+    RELOCATION_NOT_STARTED = -2, // the copy did not start: its files are removed again, the user was told
 };
 
 // Waits out the instance limit, copies the program and the package files, makes the
-// temporary directory current and starts the copy with the restart line.
+// temporary directory current and starts the copy (named as the program to start) with the
+// restart line. When the copy
+// cannot start, the files this run copied leave the temporary directory again before the
+// user is told.
 RelocationResult RelocateAndRestart(RemovalHost& host, const RelocationRequest& request, RelocationTrace& trace);
 
 // The instance that runs the removal: a missing HOME becomes the temporary directory.

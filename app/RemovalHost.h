@@ -7,6 +7,12 @@
 #include "BatchWord.h"
 #include "CString.h"
 
+// What a start saw of the started program while it waited (ProcessStart::readyWaitMs).
+struct StartOutcome {
+    bool endedAtOnce = false;     // it ended before it waited for input
+    unsigned long exitCode = 0;   // then: its exit code (e.g. 0xC0000135, a DLL it needs was not found)
+};
+
 // What starts a process. The window is always given: the show-window flag is set.
 struct ProcessStart {
     const char* applicationName = nullptr;   // null: the command line's first word names the program
@@ -15,6 +21,10 @@ struct ProcessStart {
     unsigned long creationFlags = 0;
     const char* workDir = nullptr;           // null: this process's current directory
     unsigned short showWindow = 1;           // an SW_ value: 5 shows, 0 hides
+    // Non-zero: after the start, wait up to this long until the program waits for input or
+    // has ended, and say which in *pOutcome. Zero: no wait.
+    unsigned long readyWaitMs = 0;
+    StartOutcome* pOutcome = nullptr;
 };
 
 enum FileWriteResult {
@@ -35,8 +45,8 @@ public:
 
     // Copies the program file by 4096-byte reads. The source is opened open-always, so a
     // missing one is created empty. Each failure shows its message box ("Error") and the
-    // copy goes on as far as it can.
-    virtual void CopyProgramFile(const char* source, const char* target) = 0;
+    // copy goes on as far as it can. True when the target was created (it holds what was read).
+    virtual bool CopyProgramFile(const char* source, const char* target) = 0;
     // Copies a package file, replacing the target. False when nothing was copied.
     virtual bool CopyPackageFile(const char* source, const char* target) = 0;
     // Clears the read-only attribute a copy keeps from a read-only source. False, with the

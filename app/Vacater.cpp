@@ -7,6 +7,7 @@
 #include "XParamList.h"
 #include "resource.h"
 #include "debug.h"
+#include <zvcrypt/SystemErr.h>
 #include <cstdlib>
 #include <cstring>
 
@@ -39,6 +40,19 @@ public:
     void StartingCopy(const RestartPlan& plan, const char* tempDir) override
     {
         DebugTrace(0, "Calling new instance with commandline : %s in %s", plan.commandLine.GetString(), tempDir);
+    }
+    void CopyEndedAtOnce(const RestartPlan&, unsigned long exitCode) override
+    {
+        DebugTrace(0, "REMOVE_EXE : the copy ended at once, exit code 0x%08lX \r\n", exitCode);
+    }
+    void CopyNotStarted(const RestartPlan&, unsigned long error) override
+    {
+        DebugTrace(0, "REMOVE_EXE : could not start the copy, error %lu: %s \r\n", error, zvErrorText(error));
+    }
+    void CopyRemoved(const char* path, bool removed, unsigned long error) override
+    {
+        if (removed) DebugTrace(0, "REMOVE_EXE : removed the copy %s again \r\n", path);
+        else DebugTrace(0, "REMOVE_EXE : could not remove the copy %s, error %lu \r\n", path, error);
     }
 };
 

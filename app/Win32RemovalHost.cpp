@@ -1,6 +1,6 @@
 #include "Win32RemovalHost.h"
+#include "ProcessCount.h"
 #include <cstdlib>
-#include <cstring>
 
 namespace {
 
@@ -40,7 +40,7 @@ void Win32RemovalHost::PutEnvironment(const char* name, const char* value)
     _putenv(assignment);
 }
 
-void Win32RemovalHost::CopyProgramFile(const char* source, const char* target)
+bool Win32RemovalHost::CopyProgramFile(const char* source, const char* target)
 {
     HANDLE in = CreateFileA(source, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -63,7 +63,9 @@ void Win32RemovalHost::CopyProgramFile(const char* source, const char* target)
     } while (got == COPY_BUFFER);
 
     if (in != INVALID_HANDLE_VALUE) CloseHandle(in);
-    if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+    if (out == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(out);
+    return true;
 }
 
 bool Win32RemovalHost::CopyPackageFile(const char* source, const char* target)
@@ -123,6 +125,15 @@ bool Win32RemovalHost::StartProcess(const ProcessStart& start, unsigned long* er
         *error = GetLastError();
         return false;
     }
+    if (start.readyWaitMs && start.pOutcome) {
+        // Ends as soon as the program waits for input (its message loop runs) or has ended.
+        WaitForInputIdle(pi.hProcess, start.readyWaitMs);
+        DWORD code = STILL_ACTIVE;
+        if (WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0 && GetExitCodeProcess(pi.hProcess, &code)) {
+            start.pOutcome->endedAtOnce = true;
+            start.pOutcome->exitCode = code;
+        }
+    }
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);
     return true;
@@ -130,41 +141,7 @@ bool Win32RemovalHost::StartProcess(const ProcessStart& start, unsigned long* er
 
 int Win32RemovalHost::CountProcessesByName(const char* exeName)
 {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return 0;
-    CString wanted(exeName);
-    wanted.MakeLower();
-    int count = 0;
-    PROCESSENTRY32 process = {};
-    process.dwSize = sizeof process;
-    for (BOOL more = Process32First(snapshot, &process); more; more = Process32Next(snapshot, &process)) {
-        MODULEENTRY32 module = {};
-        module.dwSize = sizeof module;
-        if (!GetProcessMainModule(process.th32ProcessID, process.th32ModuleID, &module, sizeof module)) continue;
-        CString name(module.szModule);
-        name.MakeLower();
-        if (name == wanted) ++count;
-    }
-    CloseHandle(snapshot);
-    return count;
-}
-
-bool Win32RemovalHost::GetProcessMainModule(DWORD processId, DWORD moduleId, MODULEENTRY32* pEntry, DWORD entrySize)
-{
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
-    if (snapshot == INVALID_HANDLE_VALUE) return false;
-    MODULEENTRY32 module = {};
-    module.dwSize = sizeof module;
-    bool found = false;
-    for (BOOL more = Module32First(snapshot, &module); more; more = Module32Next(snapshot, &module)) {
-        if (module.th32ModuleID == moduleId + 1) {
-            memcpy(pEntry, &module, entrySize < sizeof module ? entrySize : sizeof module);
-            found = true;
-            break;
-        }
-    }
-    CloseHandle(snapshot);
-    return found;
+    return CountRunningProcessesNamed(exeName);
 }
 
 void Win32RemovalHost::ShowMessage(const char* text, const char* caption)

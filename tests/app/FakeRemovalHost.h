@@ -19,10 +19,12 @@ public:
     // What the host answers.
     std::string temp = "C:\\T";
     std::map<std::string, std::string> env;
-    std::set<std::string> missing;          // sources whose copy fails
+    std::set<std::string> missing;          // sources whose copy fails; the program's: its target
+    std::set<std::string> undeletable;      // files whose removal fails (error 32)
     std::set<std::string> readOnlyStays;    // copies whose attribute cannot be cleared (error 5)
     std::deque<int> counts;                 // successive process counts; 1 when used up
     unsigned long startError = 0;           // non-zero: every start fails with it
+    unsigned long endedWith = 0;            // non-zero: a start that waits sees the program end with it
     FileWriteResult writeResult = FILE_WRITTEN;
     BatchFolderContext folders;             // what FolderContext answers, workDir set from the call
     FakeBatchHost batch;
@@ -39,9 +41,10 @@ public:
         env[name] = value;
         Log(std::string("putenv ") + name + "=" + value);
     }
-    void CopyProgramFile(const char* source, const char* target) override
+    bool CopyProgramFile(const char* source, const char* target) override
     {
         Log(std::string("copy-program ") + source + " -> " + target);
+        return missing.count(target) == 0;
     }
     bool CopyPackageFile(const char* source, const char* target) override
     {
@@ -57,8 +60,8 @@ public:
     bool RemoveFile(const char* path, unsigned long* error) override
     {
         Log(std::string("delete ") + path);
-        *error = 0;
-        return true;
+        *error = undeletable.count(path) ? 32 : 0;
+        return *error == 0;
     }
     bool ChangeDirectory(const char* path) override
     {
@@ -75,7 +78,11 @@ public:
     {
         starts.push_back(start);
         Log("start " + start.commandLine.str() + " in " + (start.workDir ? start.workDir : "(current)") +
-            (start.showWindow == 0 ? ", hidden" : ", shown") + (start.inheritHandles ? ", inheriting" : ""));
+            (start.showWindow == 0 ? ", hidden" : ", shown") + (start.inheritHandles ? ", inheriting" : "") +
+            (start.applicationName ? std::string(", program ") + start.applicationName : std::string()) +
+            (start.readyWaitMs ? ", waits until ready" : ""));
+        if (startError == 0 && endedWith && start.readyWaitMs && start.pOutcome)
+            *start.pOutcome = StartOutcome{true, endedWith};
         *error = startError;
         return startError == 0;
     }
@@ -124,6 +131,19 @@ public:
     void StartingCopy(const RestartPlan& plan, const char* tempDir) override
     {
         m_journal.push_back("trace calling " + plan.commandLine.str() + " in " + tempDir);
+    }
+    void CopyEndedAtOnce(const RestartPlan&, unsigned long exitCode) override
+    {
+        m_journal.push_back("trace ended at once " + std::to_string(exitCode));
+    }
+    void CopyNotStarted(const RestartPlan&, unsigned long error) override
+    {
+        m_journal.push_back("trace not started " + std::to_string(error));
+    }
+    void CopyRemoved(const char* path, bool removed, unsigned long error) override
+    {
+        m_journal.push_back(std::string("trace ") + (removed ? "removed " : "stays ") + path +
+                            (removed ? "" : " " + std::to_string(error)));
     }
 
 private:

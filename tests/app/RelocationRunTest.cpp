@@ -3,6 +3,7 @@
 #include "FakeRemovalHost.h"
 #include "PackageFiles.h"
 #include <gtest/gtest.h>
+#include <algorithm>
 
 namespace {
 
@@ -26,12 +27,34 @@ Journal Join(Journal a, const Journal& b)
     return a;
 }
 
+// The journal after a refused start (error 1260): the copies in "C:\T" of `names` are removed
+// again, in the order they were made; `stays` cannot be (error 32). Then the user is told.
+Journal RemovedAgain(const std::vector<std::string>& names, const std::string& stays = "")
+{
+    Journal lines = {"trace not started 1260"};
+    for (const std::string& name : names) {
+        std::string path = "C:\\T\\" + name;
+        lines.push_back("delete " + path);
+        lines.push_back(name == stays ? "trace stays " + path + " 32" : "trace removed " + path);
+    }
+    lines.push_back("box Error: Vacater-Tool could not be started");
+    return lines;
+}
+
+std::vector<std::string> Shipped()
+{
+    std::vector<std::string> names = {"Vacater.exe"};
+    names.insert(names.end(), std::begin(PACKAGE_FILES), std::end(PACKAGE_FILES));
+    return names;
+}
+
 } // namespace
 
 TEST(Relocation, CopiesThePackageInOrderAndStartsTheCopyShownInTemp)
 {
     const std::string line = "C:\\T\\Vacater.exe /DriveLetter=V /CleanUpOnly=7 /RmAbsDir=\"E:\\x y\" /VKDriveLetter=Q:";
-    const Journal started = {"trace calling " + line + " in C:\\T", "start " + line + " in C:\\T, shown"};
+    const Journal started = {"trace calling " + line + " in C:\\T",
+                             "start " + line + " in C:\\T, shown, program C:\\T\\Vacater.exe, waits until ready"};
     const Journal copied = PackageCopied("V:\\pkg");
     Journal withoutIni = copied;   // a package without its ini: silent, the rest goes on
     withoutIni.erase(withoutIni.begin() + 4, withoutIni.begin() + 7);
@@ -42,29 +65,35 @@ TEST(Relocation, CopiesThePackageInOrderAndStartsTheCopyShownInTemp)
     const struct {
         const char* name;
         std::deque<int> counts;
-        const char* missing;
+        std::vector<std::string> missing;   // sources (the program: its target) whose copy fails
         const char* readOnly;
         unsigned long startError;
         RelocationResult result;
         Journal journal;
     } cases[] = {
-        {"alone", {1}, "", "", 0, RELOCATION_STARTED, Join(Join({"count Vacater.exe = 1"}, copied), started)},
-        {"two others ran, one ended", {3, 2}, "", "", 0, RELOCATION_STARTED,
+        {"alone", {1}, {}, "", 0, RELOCATION_STARTED, Join(Join({"count Vacater.exe = 1"}, copied), started)},
+        {"two others ran, one ended", {3, 2}, {}, "", 0, RELOCATION_STARTED,
          Join(Join({"count Vacater.exe = 3", "wait 1000", "count Vacater.exe = 2"}, copied), started)},
-        {"two others still run", {3, 3}, "", "", 0, RELOCATION_TOO_MANY,
+        {"two others still run", {3, 3}, {}, "", 0, RELOCATION_TOO_MANY,
          {"count Vacater.exe = 3", "wait 1000", "count Vacater.exe = 3"}},
-        {"no ini", {1}, "V:\\pkg\\application.ini", "", 0, RELOCATION_STARTED,
+        {"no ini", {1}, {"V:\\pkg\\application.ini"}, "", 0, RELOCATION_STARTED,
          Join(Join({"count Vacater.exe = 1"}, withoutIni), started)},
-        {"read-only copy", {2}, "", "C:\\T\\ZevDevDll.dll", 0, RELOCATION_STARTED,
+        {"read-only copy", {2}, {}, "C:\\T\\ZevDevDll.dll", 0, RELOCATION_STARTED,
          Join(Join({"count Vacater.exe = 2"}, readOnly), started)},
-        {"refused start", {1}, "", "", 2, RELOCATION_NOT_STARTED,
-         Join(Join(Join({"count Vacater.exe = 1"}, copied), started), {"box Error: Vacater-Tool could not be started"})},
+        {"refused start: every copy goes again", {1}, {}, "", 1260, RELOCATION_NOT_STARTED,
+         Join(Join(Join({"count Vacater.exe = 1"}, copied), started), RemovedAgain(Shipped()))},
+        // Only what this run copied is removed: the program's target that could not be
+        // created and the ini the package lacks are left as they are.
+        {"refused start: only this run's copies go", {1}, {"C:\\T\\Vacater.exe", "V:\\pkg\\application.ini"}, "",
+         1260, RELOCATION_NOT_STARTED,
+         Join(Join(Join({"count Vacater.exe = 1"}, withoutIni), started),
+              RemovedAgain({"ZevDevDll.dll", "removesplash.bmp", "ejectoksplash.bmp", "msvcp60.dll"}))},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         FakeRemovalHost host;
         host.counts = c.counts;
-        if (*c.missing) host.missing.insert(c.missing);
+        host.missing.insert(c.missing.begin(), c.missing.end());
         if (*c.readOnly) host.readOnlyStays.insert(c.readOnly);
         host.startError = c.startError;
         RecordedRelocationTrace trace(host.journal);
@@ -76,11 +105,53 @@ TEST(Relocation, CopiesThePackageInOrderAndStartsTheCopyShownInTemp)
         request.vkDriveLetter = "Q:";
         EXPECT_EQ(c.result, RelocateAndRestart(host, request, trace));
         EXPECT_EQ(c.journal, host.journal);
-        for (const ProcessStart& start : host.starts) {
-            EXPECT_EQ(nullptr, start.applicationName);
-            EXPECT_EQ(0ul, start.creationFlags);
-        }
+        for (const ProcessStart& start : host.starts) EXPECT_EQ(0ul, start.creationFlags);
     }
+}
+
+TEST(Relocation, ARefusedStartTracesACopyThatStaysAndStillRemovesTheOthers)
+{
+    FakeRemovalHost host;
+    host.startError = 1260;
+    host.undeletable.insert("C:\\T\\Vacater.exe");   // e.g. still open in a scanner
+    RecordedRelocationTrace trace(host.journal);
+    RelocationRequest request;
+    request.tempDir = "C:\\T";
+    request.currentPath = "V:\\pkg";
+    EXPECT_EQ(RELOCATION_NOT_STARTED, RelocateAndRestart(host, request, trace));
+    Journal tail(host.journal.end() - 14, host.journal.end());
+    EXPECT_EQ(RemovedAgain(Shipped(), "Vacater.exe"), tail);
+}
+
+TEST(Relocation, NamesTheCopyAsTheProgramAndKeepsTheLineUnquotedForATempWithBlanks)
+{
+    FakeRemovalHost host;
+    const std::string temp = "C:\\Users\\John Doe\\AppData\\Local\\Temp";
+    host.temp = temp;
+    RecordedRelocationTrace trace(host.journal);
+    RelocationRequest request;
+    request.tempDir = temp.c_str();
+    request.currentPath = "V:\\pkg";
+    request.rmDir = "pkg";
+    EXPECT_EQ(RELOCATION_STARTED, RelocateAndRestart(host, request, trace));
+    const std::string line = temp + "\\Vacater.exe /DriveLetter=V /CleanUpOnly=0 /RmDir=pkg /VKDriveLetter=";
+    EXPECT_EQ("start " + line + " in " + temp + ", shown, program " + temp + "\\Vacater.exe, waits until ready",
+              host.journal.back());
+}
+
+TEST(Relocation, TracesACopyThatEndsAtOnceAndLeavesItsFilesAndTheUserAlone)
+{
+    FakeRemovalHost host;
+    host.endedWith = 0xC0000135;   // a DLL it needs was not found
+    RecordedRelocationTrace trace(host.journal);
+    RelocationRequest request;
+    request.tempDir = "C:\\T";
+    request.currentPath = "V:\\pkg";
+    EXPECT_EQ(RELOCATION_STARTED, RelocateAndRestart(host, request, trace));
+    EXPECT_EQ("trace ended at once 3221225781", host.journal.back());
+    EXPECT_EQ(0, std::count_if(host.journal.begin(), host.journal.end(), [](const std::string& line) {
+                  return line.rfind("delete ", 0) == 0 || line.rfind("box ", 0) == 0;
+              }));
 }
 
 TEST(Relocation, LeavesOffAFolderTheLineCannotCarryAndTracesItBeforeTheStart)
@@ -96,7 +167,7 @@ TEST(Relocation, LeavesOffAFolderTheLineCannotCarryAndTracesItBeforeTheStart)
     Journal tail(host.journal.end() - 3, host.journal.end());
     EXPECT_EQ(Journal({"trace left out /RmDir [old pkg] holds a blank, which ends the unquoted \"/RmDir\" value on "
                        "the restart command line",
-                       "trace calling " + line + " in C:\\T", "start " + line + " in C:\\T, shown"}),
+                       "trace calling " + line + " in C:\\T", "start " + line + " in C:\\T, shown, program C:\\T\\Vacater.exe, waits until ready"}),
               tail);
     EXPECT_EQ("copy-program E:\\Vacater.exe -> C:\\T\\Vacater.exe", host.journal[1]);
 }
