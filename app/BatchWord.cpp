@@ -3,25 +3,6 @@
 #include <windows.h>
 #include <string>
 
-unsigned int SystemBatchHost::AnsiCodePage() const { return GetACP(); }
-
-unsigned int SystemBatchHost::OemCodePage() const { return GetOEMCP(); }
-
-CString SystemBatchHost::ShortPath(const char* path) const
-{
-    // Through the wide call: the short name itself may hold characters of any code page.
-    std::wstring wide;
-    if (!AnsiToWide(path, CP_ACP, &wide) || wide.empty()) return CString();
-    DWORD n = GetShortPathNameW(wide.c_str(), nullptr, 0);
-    if (n == 0) return CString();
-    std::wstring shortPath(n, L'\0');
-    DWORD got = GetShortPathNameW(wide.c_str(), &shortPath[0], n);
-    if (got == 0 || got >= n) return CString();
-    shortPath.resize(got);
-    CString ansi;
-    return WideToCodePage(shortPath, CP_ACP, &ansi) ? ansi : CString();
-}
-
 const char* CmdCharacterMeaning(wchar_t c, size_t at)
 {
     if (c == L'\t') return "a tab, which ends a word for cmd";
@@ -47,13 +28,13 @@ const char* CmdCharacterMeaning(wchar_t c, size_t at)
 }
 
 const char* BatchWordProblem(const char* path, BatchWordPlace place, unsigned int ansiCodePage,
-                             unsigned int oemCodePage)
+                             unsigned int oemCodePage, const CodePageCalls& calls)
 {
     CString oem;
-    if (!AnsiToOemBytes(path, ansiCodePage, oemCodePage, &oem))
+    if (!AnsiToOemBytes(path, ansiCodePage, oemCodePage, &oem, calls))
         return "a character without a form in cmd's (OEM) code page";
     std::wstring read;
-    OemToWide(oem, oemCodePage, &read);
+    OemToWide(oem, oemCodePage, &read, calls);
     for (size_t i = 0; i < read.size(); ++i) {
         wchar_t c = read[i];
         if (place == BATCH_WORD_QUOTED) {
@@ -66,25 +47,19 @@ const char* BatchWordProblem(const char* path, BatchWordPlace place, unsigned in
     return nullptr;
 }
 
-bool BatchWordFor(const char* path, BatchWordPlace place, const BatchHost& host, CString* word, CString* reason)
+BatchWord BatchWordFor(const char* path, BatchWordPlace place, const BatchHost& host)
 {
-    if (reason) reason->Empty();
-    const char* problem = BatchWordProblem(path, place, host.AnsiCodePage(), host.OemCodePage());
-    if (!problem) {
-        *word = path;
-        return true;
-    }
+    const unsigned int ansi = host.AnsiCodePage(), oem = host.OemCodePage();
+    const char* problem = BatchWordProblem(path, place, ansi, oem, host.CodePages());
+    if (!problem) return BatchWord::Form(path);
     CString shortPath = host.ShortPath(path);
-    const char* shortProblem =
-        shortPath.IsEmpty() ? nullptr : BatchWordProblem(shortPath, place, host.AnsiCodePage(), host.OemCodePage());
-    if (!shortPath.IsEmpty() && !shortProblem) {
-        *word = shortPath;
-        return true;
+    CString why;
+    if (shortPath.IsEmpty()) {
+        why.Format("holds %s and has no short form", problem);
+        return BatchWord::None(why);
     }
-    word->Empty();
-    if (reason) {
-        if (shortPath.IsEmpty()) reason->Format("holds %s and has no short form", problem);
-        else reason->Format("holds %s, and its short form [%s] holds %s", problem, shortPath.GetString(), shortProblem);
-    }
-    return false;
+    const char* shortProblem = BatchWordProblem(shortPath, place, ansi, oem, host.CodePages());
+    if (!shortProblem) return BatchWord::Form(shortPath);
+    why.Format("holds %s, and its short form [%s] holds %s", problem, shortPath.GetString(), shortProblem);
+    return BatchWord::None(why);
 }

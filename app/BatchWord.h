@@ -1,30 +1,33 @@
 // Paths the program writes into the clean-up batch itself: the temporary directory, the
-// launcher's delete path, the start folder and the batch's own path. The design writes
+// launcher's delete path, the start folder and the batch's own path. The batch writes
 // them as they are, most of them unquoted, so cmd reads them as words of a command line. A
 // path that cmd would read otherwise (a blank splits it, '&' starts a command, '%' expands,
 // a letter without an OEM form turns into another one) is written in its short (8.3)
 // form, which holds none of these; without one, the lines that use it are left out.
 #pragma once
+#include "BatchHost.h"
 #include "CString.h"
 
-// What the batch needs from the host: its code pages and the short names of its folders.
-// The program uses SystemBatchHost; tests give fixed code pages and fake short names.
-class BatchHost {
+// A path's form for the batch, or why it has none.
+class BatchWord {
 public:
-    virtual ~BatchHost() {}
-    virtual unsigned int AnsiCodePage() const = 0;
-    virtual unsigned int OemCodePage() const = 0;
-    // The short (8.3) form of an existing path, in the ANSI code page; empty when the path
-    // has none or cannot be found.
-    virtual CString ShortPath(const char* path) const = 0;
-};
+    static BatchWord Form(const CString& text) { return BatchWord(true, text); }
+    static BatchWord None(const CString& reason) { return BatchWord(false, reason); }
+    explicit operator bool() const { return m_bUsable; }
+    // The form to write; empty when there is none (or when the path itself is empty).
+    const CString& Text() const { return m_bUsable ? m_text : Empty(); }
+    // Why there is none, in words that follow "[path] "; empty for a usable form.
+    const CString& Reason() const { return m_bUsable ? Empty() : m_text; }
 
-// This machine: GetACP(), GetOEMCP() and GetShortPathNameW.
-class SystemBatchHost : public BatchHost {
-public:
-    unsigned int AnsiCodePage() const override;
-    unsigned int OemCodePage() const override;
-    CString ShortPath(const char* path) const override;
+private:
+    BatchWord(bool usable, const CString& text) : m_bUsable(usable), m_text(text) {}
+    static const CString& Empty()
+    {
+        static const CString empty;
+        return empty;
+    }
+    bool m_bUsable;
+    CString m_text;   // the form, or the reason
 };
 
 enum BatchWordPlace {
@@ -38,10 +41,8 @@ const char* CmdCharacterMeaning(wchar_t c, size_t at);
 
 // Why path cannot stand in the batch as it is, at that place ("a blank, ..."); null when it can.
 const char* BatchWordProblem(const char* path, BatchWordPlace place, unsigned int ansiCodePage,
-                             unsigned int oemCodePage);
+                             unsigned int oemCodePage, const CodePageCalls& calls = SystemCodePageCalls());
 
 // The form of path to write at that place: path itself when it can stand there as it is,
-// otherwise its short form. False when neither can; reason then says why, in words that
-// follow "[path] ".
-bool BatchWordFor(const char* path, BatchWordPlace place, const BatchHost& host, CString* word,
-                  CString* reason = nullptr);
+// otherwise its short form; none, with the reason, when neither can.
+BatchWord BatchWordFor(const char* path, BatchWordPlace place, const BatchHost& host);

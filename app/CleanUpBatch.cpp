@@ -17,28 +17,58 @@ void Line(CString& text, const char* line)
     text += CRLF;
 }
 
-// The form of one of our paths for the batch (see BatchWord.h). Without one, a note for
-// the trace goes to the batch's list ("<what> [<path>] <why>; <consequence>") and the
-// result is false.
-bool Word(CleanUpBatch& batch, const BatchHost& host, const char* what, const char* path, BatchWordPlace place,
-          const char* consequence, CString* word)
+// The forms of the program's own paths for the batch. A path without one gets a note for
+// the trace in the batch's list: "<what> [<path>] <why>; <what was left out>".
+class OwnPaths {
+public:
+    OwnPaths(CleanUpBatch& batch, const BatchHost& host) : m_batch(batch), m_host(host) {}
+    BatchWord Form(const char* what, const char* path, BatchWordPlace place, const char* consequence) const
+    {
+        BatchWord word = BatchWordFor(path, place, m_host);
+        if (!word) {
+            CString note;
+            note.Format("%s [%s] %s; %s", what, path, word.Reason().GetString(), consequence);
+            m_batch.leftOut.push_back(note);
+        }
+        return word;
+    }
+
+private:
+    CleanUpBatch& m_batch;
+    const BatchHost& m_host;
+};
+
+// The lines the batch adds on a PC that needs them; empty where it does not, so the usual
+// text stays byte for byte.
+struct Guards {
+    CString chcp;     // sets the code page the bytes are in, before the first path
+    CString attrib;   // the command that clears the read-only attributes
+};
+
+// An external command of the batch by its name, or the system's own copy by full path when
+// the batch's working directory holds a file cmd would run in its place.
+CString Command(CleanUpBatch& batch, const BatchHost& host, const char* name, const char* file)
 {
-    CString why;
-    if (BatchWordFor(path, place, host, word, &why)) return true;
+    const char* folder = batch.workDir.IsEmpty() ? "." : batch.workDir.GetString();
+    if (!host.HoldsCommand(folder, name)) return name;
     CString note;
-    note.Format("%s [%s] %s; %s", what, path, why.GetString(), consequence);
+    note.Format("the working directory [%s] holds a file named %s; the system's %s is named by its full path",
+                folder, name, file);
     batch.leftOut.push_back(note);
-    return false;
+    CString full;
+    full.Format("\"%%SystemRoot%%\\System32\\%s\"", file);
+    return full;
 }
 
-// deletePath: the form to write, empty without a temporary directory; usable: false when
-// the delete path has no form cmd reads as one word (its lines are then left out).
-void LauncherText(CString& text, const char* deletePath, bool usable)
+// deletePath: the form of the delete path (empty without a temporary directory), none when
+// cmd cannot read it as one word (its lines are then left out).
+void LauncherText(CString& text, const BatchWord& deletePath, const Guards& guards)
 {
     Line(text, "@ECHO OFF");
-    Line(text, "attrib -r *.*");
+    if (!guards.chcp.IsEmpty()) Line(text, guards.chcp);
+    Line(text, guards.attrib + " -r *.*");
     // Starts another copy that only sleeps, which delays the batch by two seconds.
-    if (usable) Line(text, CString(deletePath) + "\\Dididevive\\Vacater.exe /Sleep=2000");
+    if (deletePath) Line(text, deletePath.Text() + "\\Dididevive\\Vacater.exe /Sleep=2000");
     Line(text, ":repeat");
     Line(text, "if not exist \"Vacater.exe\" goto end");
     Line(text, "del \"Vacater.exe\"  > NUL ");
@@ -49,37 +79,39 @@ void LauncherText(CString& text, const char* deletePath, bool usable)
     Line(text, "del \"AppDeck\\AppDeck.exe\"  > NUL ");
     Line(text, "goto repeat2");
     Line(text, ":end2");
-    if (usable && !Empty(deletePath)) {
+    if (deletePath && !deletePath.Text().IsEmpty()) {
+        const CString& d = deletePath.Text();
         Line(text, ":repeat3");
         Line(text, "if not exist \".\\AppDeck\\AppDeck.ini\" goto end3");
-        Line(text, CString("del /F /S /Q ") + deletePath + " > NUL ");
+        Line(text, "del /F /S /Q " + d + " > NUL ");
         Line(text, "goto repeat3");
         Line(text, ":end3");
-        Line(text, CString("cd ") + deletePath + " > NUL ");
+        Line(text, "cd " + d + " > NUL ");
         Line(text, "cd .. ");
         Line(text, CString("rmdir /S /Q ") + APPDECK_FOLDER + " > NUL ");
     }
 }
 
-// currentPath: the form to write; null when the start folder has none (its line is left out).
-void DataSafeText(CString& text, const char* currentPath)
+// startFolder: the form of the start folder; its line is left out without one.
+void DataSafeText(CString& text, const BatchWord& startFolder, const Guards& guards)
 {
     Line(text, "@ECHO OFF");
-    Line(text, "attrib -r *.*");
+    if (!guards.chcp.IsEmpty()) Line(text, guards.chcp);
+    Line(text, guards.attrib + " -r *.*");
     Line(text, ":repeat");
     Line(text, "if not exist \"Vacater.exe\" goto end");
     Line(text, "del \"Vacater.exe\"  > NUL");
     Line(text, "goto repeat");
     Line(text, ":end");
-    if (currentPath) Line(text, CString("del /F /S /Q ") + currentPath);
+    if (startFolder) Line(text, "del /F /S /Q " + startFolder.Text());
 }
 
-// tempWord: what stands for the temporary directory in the two "del" lines of its files
-// ("%TEMP%" when it is plain), batchPath the form of the batch's own path; null for lines
-// left out.
-void DefaultText(CString& text, const char* rmDir, const char* rmAbsDir, const char* tempWord,
-                 const char* batchPath)
+// files: what stands for the temporary directory in the two "del" lines of its files
+// ("%TEMP%" when it is plain), self the form of the batch's own path; none for lines left out.
+void DefaultText(CString& text, const char* rmDir, const char* rmAbsDir, const BatchWord& files,
+                 const BatchWord& self, const Guards& guards)
 {
+    if (!guards.chcp.IsEmpty()) Line(text, guards.chcp);
     if (!Empty(rmDir)) Line(text, CString("rmdir /S /Q ") + rmDir);
     // Three tries with a listing between them as a short delay, while the program ends.
     Line(text, ":repeat");
@@ -102,11 +134,11 @@ void DefaultText(CString& text, const char* rmDir, const char* rmAbsDir, const c
             Line(text, CString("rmdir /S /Q ") + rmAbsDir);
         }
     }
-    if (tempWord) {
-        Line(text, CString("del ") + tempWord + "\\CleanUp.exe  > NUL");
-        Line(text, CString("del ") + tempWord + "\\zevdevascii.log  > NUL");
+    if (files) {
+        Line(text, "del " + files.Text() + "\\CleanUp.exe  > NUL");
+        Line(text, "del " + files.Text() + "\\zevdevascii.log  > NUL");
     }
-    if (batchPath) Line(text, CString("del \"") + batchPath + "\"  > NUL"); // the batch deletes itself last
+    if (self) Line(text, "del \"" + self.Text() + "\"  > NUL"); // the batch deletes itself last
 }
 
 } // namespace
@@ -128,53 +160,65 @@ CleanUpBatch BuildCleanUpBatch(const char* application, const char* tempDir,
     batch.setting = CleanUpSettingFor(application);
     batch.batchPath.Format("%s\\remove.bat", temp);
     batch.workDir = temp;
-    batch.startCommand = batch.batchPath;
+    if (batch.setting == CLEANUP_APPDECK && *temp) batch.workDir = CString(temp) + "\\" + APPDECK_FOLDER;
     batch.oemOk = false;
+    const OwnPaths own(batch, host);
 
     // The batch is started by its path as a plain word. The file does not exist yet, so
     // its folder gives the short form; without one the quoted path still starts it.
-    CString tempWord;
-    bool tempPlain = !*temp;
+    BatchWord tempWord = BatchWord::Form("");
     if (*temp) {
         const char* consequence = batch.setting == CLEANUP_DEFAULT
             ? "the batch is started by its quoted path, and the \"del\" lines of CleanUp.exe and zevdevascii.log "
               "(\"%TEMP%\" is expanded before cmd splits the line) are left out"
             : "the batch is started by its quoted path";
-        tempPlain = Word(batch, host, "the temporary directory", temp, BATCH_WORD_PLAIN, consequence, &tempWord);
-        batch.startCommand = tempPlain ? tempWord + "\\remove.bat" : "\"" + batch.batchPath + "\"";
+        tempWord = own.Form("the temporary directory", temp, BATCH_WORD_PLAIN, consequence);
+    }
+    batch.startCommand = !*temp ? batch.batchPath
+                         : tempWord ? tempWord.Text() + "\\remove.bat"
+                                    : "\"" + batch.batchPath + "\"";
+
+    Guards guards;
+    if (unsigned int codePage = BatchChcpCodePage(host.ConsoleSettings())) {
+        // Another code page than the one the bytes are in: chcp is an external command too.
+        guards.chcp.Format("%s %u > NUL", Command(batch, host, "chcp", "chcp.com").GetString(), codePage);
     }
 
     switch (batch.setting) {
     case CLEANUP_APPDECK: {
-        if (*temp) batch.workDir = CString(temp) + "\\" + APPDECK_FOLDER;
+        guards.attrib = Command(batch, host, "attrib", "attrib.exe");
         batch.deletePath = *temp ? batch.workDir : CString();
-        CString word;
-        bool usable = batch.deletePath.IsEmpty() ||
-                      Word(batch, host, "the delete path", batch.deletePath, BATCH_WORD_PLAIN,
-                           "the starter line and the eight lines that remove the folder are left out", &word);
-        LauncherText(batch.text, word, usable);
+        BatchWord deletePath = batch.deletePath.IsEmpty()
+            ? BatchWord::Form("")
+            : own.Form("the delete path", batch.deletePath, BATCH_WORD_PLAIN,
+                       "the starter line and the eight lines that remove the folder are left out");
+        LauncherText(batch.text, deletePath, guards);
         break;
     }
     case CLEANUP_TRESORIA: {
-        CString word;
-        const char* start = currentPath ? currentPath : "";
-        bool usable = !*start || Word(batch, host, "the start folder", start, BATCH_WORD_PLAIN,
-                                      "its \"del /F /S /Q\" line is left out", &word);
-        DataSafeText(batch.text, usable ? word.GetString() : nullptr);
+        guards.attrib = Command(batch, host, "attrib", "attrib.exe");
+        // Without a start folder a bare "del /F /S /Q" would be left: no line.
+        BatchWord start = BatchWord::None("is empty");
+        if (Empty(currentPath))
+            batch.leftOut.push_back("the start folder [] is empty; its \"del /F /S /Q\" line is left out");
+        else
+            start = own.Form("the start folder", currentPath, BATCH_WORD_PLAIN, "its \"del /F /S /Q\" line is left out");
+        DataSafeText(batch.text, start, guards);
         break;
     }
     case CLEANUP_DEFAULT: {
-        // The design's "%TEMP%" stays whenever the directory is plain; its short form else.
-        CString files = !*temp || tempWord == temp ? CString("%TEMP%") : tempWord;
-        CString folder;
-        bool selfUsable = !*temp || Word(batch, host, "the batch's folder", temp, BATCH_WORD_QUOTED,
-                                         "the line that deletes the batch is left out", &folder);
-        CString self = *temp ? folder + "\\remove.bat" : batch.batchPath;
-        DefaultText(batch.text, rmDir, rmAbsDir, tempPlain ? files.GetString() : nullptr,
-                    selfUsable ? self.GetString() : nullptr);
+        // The plain "%TEMP%" stays whenever the directory is plain; its short form else.
+        BatchWord files = !tempWord ? tempWord
+                          : tempWord.Text().IsEmpty() || tempWord.Text() == temp ? BatchWord::Form("%TEMP%")
+                                                                                 : tempWord;
+        BatchWord folder = *temp ? own.Form("the batch's folder", temp, BATCH_WORD_QUOTED,
+                                            "the line that deletes the batch is left out")
+                                 : BatchWord::Form("");
+        BatchWord self = folder ? BatchWord::Form(*temp ? folder.Text() + "\\remove.bat" : batch.batchPath) : folder;
+        DefaultText(batch.text, rmDir, rmAbsDir, files, self, guards);
         break;
     }
     }
-    batch.oemOk = AnsiToOemBytes(batch.text, host.AnsiCodePage(), host.OemCodePage(), &batch.oemText);
+    batch.oemOk = AnsiToOemBytes(batch.text, host.AnsiCodePage(), host.OemCodePage(), &batch.oemText, host.CodePages());
     return batch;
 }

@@ -18,12 +18,14 @@ struct CleanUpBatch {
     CString workDir;        // where the batch runs
     CString deletePath;     // launcher setting only: tempDir + "\AppDeck", empty without tempDir
     CString text;           // every line ends in "\r\n"; in the ANSI code page, as traced
-    // The file's bytes: text in the host's OEM code page, which cmd reads. oemOk is false
-    // (and oemText empty) when a character of text has no OEM form.
+    // The file's bytes: text in the host's OEM code page, which cmd reads (the batch sets it
+    // with "chcp" where the console would start in another). oemOk is false (and oemText
+    // empty) when a character of text has no OEM form.
     CString oemText;
     bool oemOk;
-    // Why lines were left out: a path of ours that cmd cannot read as one word and that has
-    // no usable short form. Each reads "<what> [<path>] <why>; <what was left out>".
+    // Notes for the trace, each "<what> [<path>] <why>; <what changed>": a path of ours that
+    // cmd cannot read as one word and that has no usable short form (its lines are left
+    // out), or a command that a file in the working directory would replace.
     std::vector<CString> leftOut;
 };
 
@@ -35,7 +37,10 @@ CleanUpSetting CleanUpSettingFor(const char* application);
 
 // Builds the whole batch. tempDir may be empty (the "Temp" variable is not set). The folder
 // values are written as they are (check them first); paths of the program's own that cmd
-// would not read as they are go in their short form, from host.
+// would not read as they are go in their short form, from host. Where the console would
+// read another code page than the OEM one, the batch sets it first ("chcp"); where the
+// working directory holds a file named like a command of the batch, the command goes by
+// its full path. Without either, the text is the usual one, byte for byte.
 CleanUpBatch BuildCleanUpBatch(const char* application, const char* tempDir,
                                const char* currentPath, const char* rmDir,
                                const char* rmAbsDir, const BatchHost& host);

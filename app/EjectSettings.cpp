@@ -19,9 +19,8 @@ CEjectSettings ReadEjectSettings(const char* iniPath)
     CEjectSettings s;
     s.removeSplash = ReadText(iniPath, "Application", "RemoveSplash", "");
     s.ejectOKSplash = ReadText(iniPath, "Application", "EjectOKSplash", "");
-    s.removing = ReadText(iniPath, "Strings", "Removing", "Vaultik wird ausgeworfen");
-    // Windows-1252: 0xF6 is the o with diaeresis.
-    s.ejectOK = ReadText(iniPath, "Strings", "EjectOK", "Sie k\xF6nnen Vaultik jetzt entfernen!");
+    s.removing = ReadText(iniPath, "Strings", "Removing", EJECT_DEFAULT_REMOVING);
+    s.ejectOK = ReadText(iniPath, "Strings", "EjectOK", EJECT_DEFAULT_EJECTOK);
     return s;
 }
 
@@ -37,4 +36,19 @@ int ReadEjectOKTime(const char* iniPath)
     // The profile call returns the value as unsigned; a negative entry compares as negative.
     int value = static_cast<int>(GetPrivateProfileIntA("Application", "EjectOKTime", 3000, iniPath));
     return ClampEjectOKTime(value);
+}
+
+bool ReadEjectOKOnlyEjected(const char* iniPath)
+{
+    return GetPrivateProfileIntA("Application", "EjectOKOnlyEjected", 0, iniPath) != 0;
+}
+
+bool ShowsEjectOKSplash(bool onlyEjected, bool deviceEjected)
+{
+    return !onlyEjected || deviceEjected;
+}
+
+const char* SplashWindowText(const CString& caption, const char* defaultCaption)
+{
+    return caption.IsEmpty() ? defaultCaption : caption.GetString();
 }

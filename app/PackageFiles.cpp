@@ -1,6 +1,4 @@
 #include "PackageFiles.h"
 
-const char* const PROGRAM_FILE_NAME = "Vacater.exe";
-const char* const PACKAGE_FILES[PACKAGE_FILE_COUNT] = {
-    "ZevDevDll.dll", "application.ini", "removesplash.bmp", "ejectoksplash.bmp", "msvcp60.dll",
-};
+const char* const PROGRAM_FILE_NAME = ZV_PROGRAM_FILE;
+const char* const PACKAGE_FILES[PACKAGE_FILE_COUNT] = {ZV_PACKAGE_FILE_LIST};

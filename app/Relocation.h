@@ -1,7 +1,6 @@
 // The deciding parts of the relocation to the temporary directory: where the program was
-// started from, whether this instance stays, the copy's command line, and the copy itself.
+// started from, whether this instance stays, and the copy's command line.
 #pragma once
-#include "BatchFolderCheck.h"
 #include "CString.h"
 
 // The command line cut before the first "\Vacater.exe" (case-sensitive); empty when the
@@ -14,36 +13,26 @@ CString StripOpeningQuote(const CString& folder);
 // (exact comparison) or told to eject in place with "/RemoveOnly=1".
 bool RunsHere(const char* currentPath, const char* tempDir, long removeOnly);
 
-// The copy's command line: tempDir + "\Vacater.exe" and the restart options. The folder of
-// "/RmAbsDir" goes in quotes and wins over "/RmDir"; with neither the path stands alone,
-// unless folderLeftOut: a folder value was refused (see RestartFolderCarried), and the
-// other options still go to the copy, without a folder option.
-CString BuildRestartCommandLine(const char* tempDir, char driveLetter, long cleanUpOnly,
-                                const char* rmDir, const char* rmAbsDir,
-                                const char* vkDriveLetter, bool folderLeftOut = false);
-
-enum RestartFolderVerdict {
-    RESTART_FOLDER_CARRIED = 0,    // the copy receives the value unchanged and may remove its folder
-    RESTART_FOLDER_CHANGED = -1,   // the restart command line would hand the copy another value
-    RESTART_FOLDER_REFUSED = -2,   // the folder check refuses it
+// What the instance on the token hands on to its copy.
+struct RestartOptions {
+    const char* tempDir;
+    char driveLetter;            // the package's drive: the first character of the start folder
+    long cleanUpOnly;
+    const char* rmDir;
+    const char* rmAbsDir;        // wins over rmDir
+    const char* vkDriveLetter;
 };
 
-// Whether the value of option ("/RmDir" or "/RmAbsDir") may go on the restart command line:
-// the copy must read exactly this value back ("/RmDir" stands unquoted, so a blank ends it;
-// a double quote ends either), and the folder check, run with the copy's folders
-// (copyHost), must accept it. reason says why not, in words that follow "[value] ".
-RestartFolderVerdict RestartFolderCarried(const char* option, const char* value, const BatchFolderContext& copyHost,
-                                          CString* reason = nullptr);
+// The copy's command line and the folder option it carries. A folder value goes on the line
+// exactly as given when the copy's tokenizer reads it back unchanged ("/RmDir" stands
+// unquoted, "/RmAbsDir" in double quotes); the copy's own check decides later what its batch
+// removes. A value the line cannot carry unchanged is left off, with the other options kept.
+struct RestartPlan {
+    CString commandLine;     // tempDir + "\Vacater.exe" and the options, unquoted
+    CString folderOption;    // "/RmAbsDir" or "/RmDir" when the line carries a folder; else empty
+    CString leftOutOption;   // the folder option left off the line; empty when none was
+    CString leftOutValue;
+    CString leftOutReason;   // why, in words that follow "[value] "
+};
 
-// Copies the program file by 4096-byte reads and writes. The source is opened with the
-// open-always disposition. Failures are shown in message boxes captioned "Error" and the
-// copy goes on, as far as it can.
-void CopyProgramFile(const char* source, const char* target);
-
-// The message box text for a failed read, by the last error.
-const char* ReadErrorText(unsigned long lastError);
-
-// Clears the read-only attribute that CopyFileA keeps from a read-only package (a CD-ROM-like
-// token partition): the batch's "del" cannot delete a read-only file, and the next run
-// could not replace it. False with the last error when the attribute stays.
-bool ClearReadOnly(const char* path, unsigned long* error);
+RestartPlan PlanRestart(const RestartOptions& options);

@@ -46,18 +46,23 @@ EjectResult CRemoveManager::EjectVaultik()
             pRemoveSplash = CSplashWnd::ShowSplashScreen(nullptr, hBitmap, 0,
                                                          settings.removing.IsEmpty() ? 0 : WS_CAPTION);
             if (pRemoveSplash) {
-                CSplashWnd::SetSplashText(pRemoveSplash, settings.removing);
+                CSplashWnd::SetSplashText(pRemoveSplash, SplashWindowText(settings.removing, EJECT_DEFAULT_REMOVING));
                 DebugTraceW(0, L"Called ShowSplashScreen and set text %ls ", Wide(settings.removing).c_str());
             }
         }
     }
 
-    Eject(EJECT_COMMAND_1);
-    EjectResult result = Eject(EJECT_COMMAND_2);
+    bool ejected1 = false, ejected2 = false;
+    Eject(EJECT_COMMAND_1, &ejected1);
+    EjectResult result = Eject(EJECT_COMMAND_2, &ejected2);
 
     if (pRemoveSplash) CSplashWnd::HideSplashScreen(pRemoveSplash);
 
-    if (!settings.ejectOKSplash.IsEmpty()) {
+    bool showEjectOK = ShowsEjectOKSplash(ReadEjectOKOnlyEjected(EJECT_SETTINGS_FILE), ejected1 || ejected2);
+    if (!showEjectOK)
+        DebugTrace(0, "CRemoveManager::EjectVaultik: EjectOKOnlyEjected is set and no device was ejected, "
+                      "no EjectOK splash\r\n");
+    if (showEjectOK && !settings.ejectOKSplash.IsEmpty()) {
         HBITMAP hBitmap = LoadPictureFile(settings.ejectOKSplash);
         if (hBitmap) {
             int displayTime = ReadEjectOKTime(EJECT_SETTINGS_FILE);
@@ -65,7 +70,7 @@ EjectResult CRemoveManager::EjectVaultik()
                                                                  settings.ejectOK.IsEmpty() ? 0 : WS_CAPTION);
             DebugTraceW(0, L"Called SowSplashScreen wit image %ls and time %ld ", Wide(settings.ejectOKSplash).c_str(),
                         static_cast<long>(displayTime));
-            if (pOKSplash) CSplashWnd::SetSplashText(pOKSplash, settings.ejectOK);
+            if (pOKSplash) CSplashWnd::SetSplashText(pOKSplash, SplashWindowText(settings.ejectOK, EJECT_DEFAULT_EJECTOK));
             // The splash hides itself once this thread dispatches its timer again.
             Sleep(static_cast<DWORD>(displayTime));
         }
@@ -75,7 +80,7 @@ EjectResult CRemoveManager::EjectVaultik()
     return result;
 }
 
-EjectResult CRemoveManager::Eject(CString command)
+EjectResult CRemoveManager::Eject(CString command, bool* pDeviceEjected)
 {
     ZDHANDLE handle = ZDAPI_CreateHandle();
     char commandText[COMMAND_BUFFER];
@@ -88,6 +93,8 @@ EjectResult CRemoveManager::Eject(CString command)
         long devicesEjected = 0;
         DebugTrace(0, "Eject: <%s> \r\n", commandText);
         EjectResult ret = EjectDevice(handle, 0, commandText, &devicesEjected);
+        // "EJECTED" or a count of ejected devices: the report says a device went.
+        if (pDeviceEjected && (ret == EJECT_RESULT_DONE || devicesEjected != 0)) *pDeviceEjected = true;
         goOn = loop.Take(ret, devicesEjected);
     }
     EjectResult result = loop.result;

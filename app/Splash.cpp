@@ -2,12 +2,16 @@
 #include "CDC.h"
 #include "CPaintDC.h"
 #include "CWinApp.h"
+#include "SplashPlacement.h"
 #include "WndClass.h"
 #include "debug.h"
 
 namespace {
 
 const UINT_PTR SPLASH_TIMER = 1;
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
 
 // Translates and dispatches what is queued now for hWnd (and its children), without waiting.
 void PumpWindowMessages(HWND hWnd)
@@ -54,11 +58,13 @@ CSplashWnd* CSplashWnd::ShowSplashScreen(CWnd* pParentWnd, HBITMAP hBitmap, UINT
         return nullptr;
     }
     HWND hWnd = pSplash->m_hWnd;
+    // Shown without taking the focus from what the user works in, but above every window.
+    pSplash->ShowWindow(SW_SHOWNOACTIVATE);
     pSplash->UpdateWindow();
     PumpWindowMessages(hWnd);
-    pSplash->ShowWindow(SW_SHOW);
+    if (pSplash->m_hWnd)
+        ::SetWindowPos(hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     PumpWindowMessages(hWnd);
-    pSplash->BringWindowToTop();
     c_pSplashWnd = nullptr;
     // A very short display time may already have ended the window while its messages ran.
     if (!pSplash->m_hWnd) {
@@ -77,6 +83,9 @@ void CSplashWnd::SetSplashText(CSplashWnd* pSplash, const char* text)
 {
     if (!pSplash) return;
     pSplash->SetWindowText(text);
+    // The window takes no focus, so nothing reads it out by itself: tell screen readers that
+    // it carries a message (its text).
+    ::NotifyWinEvent(EVENT_SYSTEM_ALERT, pSplash->m_hWnd, OBJID_WINDOW, CHILDID_SELF);
     // The caller may block its thread next (the second splash is shown during a sleep):
     // paint the caption bar now and let the system put it on the screen, which some
     // window systems do only while the thread handles messages.
@@ -100,8 +109,12 @@ BOOL CSplashWnd::Create(CWnd* pParentWnd, DWORD extraStyle)
 
     LPCSTR className = RegisterWndClass(0, LoadCursor(nullptr, IDC_ARROW), nullptr, nullptr);
     if (!className) return FALSE;
-    return CreateEx(0, className, nullptr, extraStyle | WS_POPUP | WS_VISIBLE, 0, 0, bm.bmWidth, bm.bmHeight,
-                    pParentWnd ? pParentWnd->GetSafeHwnd() : nullptr, nullptr);
+    // Created where it is shown, on the monitor the user works on: it never changes monitor
+    // (and scale) on its way there. Topmost and never activated; made visible by the caller.
+    SIZE size = {bm.bmWidth, bm.bmHeight};
+    POINT at = CentredOnWorkArea(size, CursorMonitorWorkArea());
+    return CreateEx(WS_EX_TOPMOST | WS_EX_NOACTIVATE, className, nullptr, extraStyle | WS_POPUP, at.x, at.y,
+                    bm.bmWidth, bm.bmHeight, pParentWnd ? pParentWnd->GetSafeHwnd() : nullptr, nullptr);
 }
 
 void CSplashWnd::HideSplashScreen()
@@ -126,6 +139,9 @@ LRESULT CSplashWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_TIMER:
         OnTimer(wParam);
+        return 0;
+    case WM_DPICHANGED:
+        // The picture keeps its pixels on a monitor of another scale: no resizing.
         return 0;
     default:
         return CWnd::WindowProc(message, wParam, lParam);

@@ -1,6 +1,7 @@
-// Splash windows: a borderless pop-up of exactly the picture's size, centred on the work
-// area, that paints the picture, may carry a caption bar with a text and may hide itself
-// after a display time. The window object deletes itself (and its bitmap) when the window
+// Splash windows: a borderless pop-up of exactly the picture's size in screen pixels,
+// centred on the work area of the monitor that holds the cursor, above other windows but
+// never taking the focus, that paints the picture, may carry a caption bar with a text and
+// may hide itself after a display time. The window object deletes itself (and its bitmap) when the window
 // is destroyed. Splash windows belong to the thread that shows them.
 #pragma once
 #include "CBitmap.h"

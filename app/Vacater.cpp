@@ -1,11 +1,9 @@
 #include "Vacater.h"
-#include "BatchFolderCheck.h"
-#include "CleanUpBatch.h"
-#include "InstanceLimit.h"
-#include "PackageFiles.h"
-#include "Relocation.h"
+#include "CleanUpRun.h"
+#include "RelocationRun.h"
 #include "Splash.h"
 #include "VacaterDlg.h"
+#include "Win32RemovalHost.h"
 #include "XParamList.h"
 #include "resource.h"
 #include "debug.h"
@@ -17,45 +15,108 @@ namespace {
 // Marks the start and the end of the program on the debugger output.
 CScopeTrace g_scope(__FILE__, __LINE__);
 
-const char* const SETTINGS_KEY = "Software\\Zevtron Systems\\Zevtron Vaultik\\tresoria";
+const char* const SETTINGS_KEY = ZV_SETTINGS_KEY;
 const char* const TRACE_TAG = "[VACATER]";
 
-CString TempDir()
-{
-    char buffer[MAX_PATH] = "";
-    DWORD n = GetEnvironmentVariableA("Temp", buffer, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) buffer[0] = '\0';
-    return CString(buffer);
-}
+Win32RemovalHost s_host;
 
-// Starts commandLine in workDir (null: this process's folder) with the given window state;
-// the handles of the started process are not kept.
-bool StartProcess(const CString& commandLine, WORD showWindow, BOOL inheritHandles, const char* workDir)
-{
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESHOWWINDOW;
-    si.wShowWindow = showWindow;
-    PROCESS_INFORMATION pi = {};
-    // CreateProcessA may write into the command line: hand it a private copy.
-    CString writable = commandLine;
-    if (!CreateProcessA(nullptr, writable.GetBuffer(writable.GetLength() + 1), nullptr, nullptr, inheritHandles,
-                        0, nullptr, workDir, &si, &pi))
-        return false;
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-    return true;
-}
+// The traces of the copy step, in the words support knows.
+class RelocationTraces : public RelocationTrace {
+public:
+    void PackageFileCopied(const char* from, const char* to) override
+    {
+        DebugTrace(0, "Copied file %s to %s", from, to);
+    }
+    void ReadOnlyKept(const char* path, unsigned long error) override
+    {
+        DebugTrace(0, "REMOVE_EXE : could not clear the read-only attribute of %s, error %lu \r\n", path, error);
+    }
+    void FolderLeftOut(const RestartPlan& plan) override
+    {
+        DebugTrace(0, "REMOVE_EXE : %s value [%s] refused, it %s; the copy does not get it \r\n",
+                   plan.leftOutOption.GetString(), plan.leftOutValue.GetString(), plan.leftOutReason.GetString());
+    }
+    void StartingCopy(const RestartPlan& plan, const char* tempDir) override
+    {
+        DebugTrace(0, "Calling new instance with commandline : %s in %s", plan.commandLine.GetString(), tempDir);
+    }
+};
 
-// The value when the batch may remove its folder; otherwise a trace and no folder.
-CString CheckedFolder(const char* option, const CString& value, BatchFolderKind kind, const BatchFolderContext& host)
-{
-    CString reason;
-    if (CheckBatchFolder(value, kind, host, &reason) == BATCH_FOLDER_OK) return value;
-    DebugTrace(0, "REMOVE_EXE : %s value [%s] refused, it %s; its folder stays \r\n", option,
-               value.GetString(), reason.GetString());
-    return CString();
-}
+// The traces of the clean-up, in the words support knows.
+class CleanUpTraces : public CleanUpTrace {
+public:
+    CleanUpTraces(BOOL bInit, const char* application) : m_bInit(bInit), m_application(application) {}
+    void RemoveOnly(long removeOnly) override { DebugTrace(0, "REMOVE_EXE : m_removeOnly=%ld\r\n", removeOnly); }
+    void Running() override
+    {
+        DebugTraceW(0, L"Running Remove.exe 'CleanUp()' with bInit == %ld", static_cast<long>(m_bInit));
+    }
+    void FolderRefused(const char* option, const char* value, const char* reason) override
+    {
+        DebugTrace(0, "REMOVE_EXE : %s value [%s] refused, it %s; its folder stays \r\n", option, value, reason);
+    }
+    void Planned(const CleanUpPlan& plan) override
+    {
+        DebugTrace(0, "REMOVE_EXE : Batch-Pfad :  %s \r\n", plan.batch.batchPath.GetString());
+        for (const CString& note : plan.batch.leftOut) DebugTrace(0, "REMOVE_EXE : %s \r\n", note.GetString());
+    }
+    void NoOemForm(const CleanUpPlan& plan) override
+    {
+        DebugTrace(0, "REMOVE_EXE : batch text has no form in cmd's (OEM) code page, no batch written :  %s \r\n",
+                   plan.batch.batchPath.GetString());
+    }
+    void NotCreated(const CleanUpPlan& plan) override
+    {
+        DebugTrace(0, "REMOVE_EXE : could not create batch file [INVALID_HANDLE_VALUE] :  %s \r\n",
+                   plan.batch.batchPath.GetString());
+    }
+    void Created(const CleanUpPlan& plan) override
+    {
+        DebugTrace(0, "rootdirname : [%s] ", APPDECK_FOLDER);
+        DebugTrace(0, "m_removeApplication : [%s] ", m_application);
+        switch (plan.batch.setting) {
+        case CLEANUP_APPDECK:
+            DebugTrace(0, "Using batch-settings for Application : %s", m_application);
+            if (!plan.tempDir.IsEmpty())
+                DebugTrace(0, "REMOVE_EXE : delete path :  %s \r\n", plan.batch.deletePath.GetString());
+            break;
+        case CLEANUP_TRESORIA:
+            DebugTraceW(0, L"Using default batch-settings ");
+            break;
+        case CLEANUP_DEFAULT:
+            DebugTrace(0, "build batch to clear all dlls, exe and bat...\r\n");
+            break;
+        }
+    }
+    void NotWritten(const CleanUpPlan& plan) override
+    {
+        DebugTrace(0, "REMOVE_EXE : could not create batch file :  %s \r\n", plan.batch.batchPath.GetString());
+    }
+    void Written(const CleanUpPlan& plan) override
+    {
+        DebugTrace(0, "REMOVE_EXE : written batch file :  %s \r\n<%s>\r\n", plan.batch.batchPath.GetString(),
+                   plan.batch.text.GetString());
+    }
+    void Starting(const CleanUpPlan& plan) override
+    {
+        const CleanUpBatch& batch = plan.batch;
+        DebugTrace(0, "strBatch : %s", batch.batchPath.GetString());
+        if (batch.startCommand != batch.batchPath)
+            DebugTrace(0, "REMOVE_EXE : batch started as %s \r\n", batch.startCommand.GetString());
+        DebugTrace(0, "Execution-path : %s ", batch.workDir.GetString());
+    }
+    void Started(const CleanUpPlan& plan, bool started) override
+    {
+        if (started)
+            DebugTrace(0, "REMOVE_EXE : started batch-process [%s] successfully ... \r\n", plan.batch.batchPath.GetString());
+        else
+            DebugTrace(0, "REMOVE_EXE : could not start batch-process  :  %s \r\n", plan.batch.batchPath.GetString());
+    }
+
+private:
+    BOOL m_bInit;
+    const char* m_application;
+};
 
 } // namespace
 
@@ -159,16 +220,12 @@ int CRemoveApp::ExitInstance()
 BOOL CRemoveApp::CopyAndRestart()
 {
     DebugTrace(0, " --> CopyAndRestart()");
-    CString tempDir = TempDir();
+    CString tempDir = s_host.TempDir();
 
     if (RunsHere(m_currentPath, tempDir, m_removeOnly)) {
         DebugTrace(0, "REMOVE_EXE : we run from this instance\n");
         m_bCleanUp = true;
-        if (!getenv("HOME")) {
-            CString home;
-            home.Format("HOME=%s", static_cast<const char*>(tempDir));
-            _putenv(home);
-        }
+        PrepareRunHere(s_host, tempDir);
         m_pRemoveDlg = new CRemoveDlg(::GetDesktopWindow());
         m_pMainWnd = m_pRemoveDlg;
         m_pRemoveDlg->m_cleanUpOnly = m_cleanUpOnly;
@@ -179,162 +236,18 @@ BOOL CRemoveApp::CopyAndRestart()
     }
 
     DebugTrace(0, "REMOVE_EXE : prepare the copy of the whole package...\n");
-    if (!InstanceLimitAllows([this] { return CountProcessesByName(PROGRAM_FILE_NAME); },
-                             [](unsigned long ms) { Sleep(ms); }))
-        return FALSE;
-
-    CString source = m_currentPath + "\\" + PROGRAM_FILE_NAME;
-    CString target = tempDir + "\\" + PROGRAM_FILE_NAME;
-    CopyProgramFile(source, target);
-
-    for (const char* name : PACKAGE_FILES) {
-        CString from, to;
-        from.Format("%s\\%s", static_cast<const char*>(m_currentPath), name);
-        to.Format("%s\\%s", static_cast<const char*>(tempDir), name);
-        if (CopyFileA(from, to, FALSE)) {
-            DebugTrace(0, "Copied file %s to %s", static_cast<const char*>(from), static_cast<const char*>(to));
-            unsigned long error = 0;
-            if (!ClearReadOnly(to, &error))
-                DebugTrace(0, "REMOVE_EXE : could not clear the read-only attribute of %s, error %lu \r\n",
-                           static_cast<const char*>(to), error);
-        }
-    }
-
-    SetCurrentDirectoryA(tempDir);
-    char driveLetter = m_currentPath.IsEmpty() ? ' ' : m_currentPath.GetAt(0);
-    // The copy removes only what it receives unchanged and its own check accepts: check
-    // here with the copy's folders, and leave a refused value off its command line.
-    CString rmDir = m_rmDir, rmAbsDir = m_rmAbsDir;
-    bool leftOut = false;
-    {
-        // "/RmAbsDir" replaces "/RmDir" on the restart line; only the value that goes is checked.
-        const char* option = rmAbsDir.IsEmpty() ? "/RmDir" : "/RmAbsDir";
-        CString& value = rmAbsDir.IsEmpty() ? rmDir : rmAbsDir;
-        BatchFolderContext copyHost = HostBatchFolderContext(tempDir, tempDir, tempDir);
-        CString reason;
-        if (RestartFolderCarried(option, value, copyHost, &reason) != RESTART_FOLDER_CARRIED) {
-            DebugTrace(0, "REMOVE_EXE : %s value [%s] refused, it %s; the copy does not get it \r\n", option,
-                       value.GetString(), reason.GetString());
-            rmDir.Empty();
-            rmAbsDir.Empty();
-            leftOut = true;
-        }
-    }
-    CString commandLine = BuildRestartCommandLine(tempDir, driveLetter, m_cleanUpOnly, rmDir, rmAbsDir,
-                                                  m_vkDriveLetter, leftOut);
-    DebugTrace(0, "Calling new instance with commandline : %s in %s",
-               static_cast<const char*>(commandLine), static_cast<const char*>(tempDir));
-
-    if (!StartProcess(commandLine, SW_SHOW, FALSE, tempDir))
-        MessageBoxA(nullptr, "Vacater-Tool could not be started", "Error", MB_OK);
+    RelocationRequest request = {.tempDir = tempDir, .currentPath = m_currentPath, .cleanUpOnly = m_cleanUpOnly,
+                                 .rmDir = m_rmDir, .rmAbsDir = m_rmAbsDir, .vkDriveLetter = m_vkDriveLetter};
+    RelocationTraces traces;
+    RelocateAndRestart(s_host, request, traces);
     m_bCleanUp = false;
     return FALSE;
 }
 
 void CRemoveApp::CleanUp(BOOL bInit)
 {
-    if (m_removeOnly != 0) {
-        DebugTrace(0, "REMOVE_EXE : m_removeOnly=%ld\r\n", m_removeOnly);
-        return;
-    }
-    DebugTraceW(0, L"Running Remove.exe 'CleanUp()' with bInit == %ld", static_cast<long>(bInit));
-
-    CString tempDir = TempDir();
-    BatchFolderContext host = HostBatchFolderContext(tempDir, tempDir, m_currentPath);
-    CString rmDir = CheckedFolder("/RmDir", m_rmDir, BATCH_FOLDER_RELATIVE, host);
-    CString rmAbsDir = CheckedFolder("/RmAbsDir", m_rmAbsDir, BATCH_FOLDER_ABSOLUTE, host);
-    CleanUpBatch batch = BuildCleanUpBatch(m_removeApplication, tempDir, m_currentPath, rmDir, rmAbsDir,
-                                           SystemBatchHost());
-    const char* batchPath = batch.batchPath;
-    DebugTrace(0, "REMOVE_EXE : Batch-Pfad :  %s \r\n", batchPath);
-    for (const CString& note : batch.leftOut) DebugTrace(0, "REMOVE_EXE : %s \r\n", note.GetString());
-    if (!batch.oemOk) {
-        // Every value and path in it was checked; a letter cmd would misread names another file.
-        DebugTrace(0, "REMOVE_EXE : batch text has no form in cmd's (OEM) code page, no batch written :  %s \r\n",
-                   batchPath);
-        return;
-    }
-
-    HANDLE file = CreateFileA(batchPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        DebugTrace(0, "REMOVE_EXE : could not create batch file [INVALID_HANDLE_VALUE] :  %s \r\n", batchPath);
-        return;
-    }
-    DebugTrace(0, "rootdirname : [%s] ", APPDECK_FOLDER);
-    DebugTrace(0, "m_removeApplication : [%s] ", static_cast<const char*>(m_removeApplication));
-    switch (batch.setting) {
-    case CLEANUP_APPDECK:
-        DebugTrace(0, "Using batch-settings for Application : %s", static_cast<const char*>(m_removeApplication));
-        if (!tempDir.IsEmpty())
-            DebugTrace(0, "REMOVE_EXE : delete path :  %s \r\n", static_cast<const char*>(batch.deletePath));
-        break;
-    case CLEANUP_TRESORIA:
-        DebugTraceW(0, L"Using default batch-settings ");
-        break;
-    case CLEANUP_DEFAULT:
-        DebugTrace(0, "build batch to clear all dlls, exe and bat...\r\n");
-        break;
-    }
-
-    DWORD written = 0;
-    // cmd reads a batch in the OEM code page: the file holds the text in it.
-    if (!WriteFile(file, batch.oemText.GetString(), static_cast<DWORD>(batch.oemText.GetLength()), &written,
-                   nullptr)) {
-        DebugTrace(0, "REMOVE_EXE : could not create batch file :  %s \r\n", batchPath);
-        CloseHandle(file);
-        return;
-    }
-    DebugTrace(0, "REMOVE_EXE : written batch file :  %s \r\n<%s>\r\n", batchPath, batch.text.GetString());
-    CloseHandle(file);
-
-    DebugTrace(0, "strBatch : %s", batchPath);
-    if (batch.startCommand != batch.batchPath)
-        DebugTrace(0, "REMOVE_EXE : batch started as %s \r\n", batch.startCommand.GetString());
-    DebugTrace(0, "Execution-path : %s ", static_cast<const char*>(batch.workDir));
-
-    const char* workDir = batch.workDir.IsEmpty() ? nullptr : batch.workDir.GetString();
-    if (StartProcess(batch.startCommand, SW_HIDE, TRUE, workDir)) {
-        DebugTrace(0, "REMOVE_EXE : started batch-process [%s] successfully ... \r\n", batchPath);
-    } else {
-        DebugTrace(0, "REMOVE_EXE : could not start batch-process  :  %s \r\n", batchPath);
-    }
-}
-
-int CRemoveApp::CountProcessesByName(const char* exeName)
-{
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return 0;
-    CString wanted(exeName);
-    wanted.MakeLower();
-    int count = 0;
-    PROCESSENTRY32 process = {};
-    process.dwSize = sizeof process;
-    for (BOOL more = Process32First(snapshot, &process); more; more = Process32Next(snapshot, &process)) {
-        MODULEENTRY32 module = {};
-        module.dwSize = sizeof module;
-        if (!GetProcessMainModule(process.th32ProcessID, process.th32ModuleID, &module, sizeof module)) continue;
-        CString name(module.szModule);
-        name.MakeLower();
-        if (name == wanted) ++count;
-    }
-    CloseHandle(snapshot);
-    return count;
-}
-
-bool CRemoveApp::GetProcessMainModule(DWORD processId, DWORD moduleId, MODULEENTRY32* pEntry, DWORD entrySize)
-{
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
-    if (snapshot == INVALID_HANDLE_VALUE) return false;
-    MODULEENTRY32 module = {};
-    module.dwSize = sizeof module;
-    bool found = false;
-    for (BOOL more = Module32First(snapshot, &module); more; more = Module32Next(snapshot, &module)) {
-        if (module.th32ModuleID == moduleId + 1) {
-            memcpy(pEntry, &module, entrySize < sizeof module ? entrySize : sizeof module);
-            found = true;
-            break;
-        }
-    }
-    CloseHandle(snapshot);
-    return found;
+    CleanUpRequest request = {.removeOnly = m_removeOnly, .application = m_removeApplication,
+                              .currentPath = m_currentPath, .rmDir = m_rmDir, .rmAbsDir = m_rmAbsDir};
+    CleanUpTraces traces(bInit, m_removeApplication);
+    RunCleanUp(s_host, request, traces);
 }

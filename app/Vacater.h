@@ -4,7 +4,6 @@
 #include "CString.h"
 #include "CWinApp.h"
 #include <windows.h>
-#include <tlhelp32.h>
 
 class CRemoveDlg;
 
@@ -20,10 +19,6 @@ public:
     BOOL CopyAndRestart();
     // Writes "remove.bat" into %Temp% and starts it hidden (nothing with "/RemoveOnly").
     void CleanUp(BOOL bInit);
-    // Running processes whose executable module is named exeName, letter case ignored.
-    int CountProcessesByName(const char* exeName);
-    // The module entry of processId whose module id is moduleId + 1 (its executable).
-    bool GetProcessMainModule(DWORD processId, DWORD moduleId, MODULEENTRY32* pEntry, DWORD entrySize);
 
     bool m_bCleanUp;
     CRemoveDlg* m_pRemoveDlg;

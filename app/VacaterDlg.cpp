@@ -43,36 +43,22 @@ BOOL CRemoveDlg::OnInitDialog()
     return TRUE;
 }
 
-BOOL CRemoveDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+LRESULT CRemoveDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_SYSCOMMAND: OnSysCommand(static_cast<UINT>(wParam), lParam); break;
-    case WM_PAINT: OnPaint(); break;
-    case WM_QUERYDRAGICON: *pResult = reinterpret_cast<LRESULT>(OnQueryDragIcon()); return TRUE;
-    case WM_TIMER: OnTimer(wParam); break;
-    default: return CDialog::OnMessage(message, wParam, lParam, pResult);
-    }
-    *pResult = 0;
-    return TRUE;
-}
-
-LRESULT CRemoveDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    switch (message) {
-    case WUM_WORKTHREAD_REMOVEVK:
-        OnWorkerResult(wParam);
-        break;
-    case WM_QUERYENDSESSION:
-        OnQueryEndSession();
-        break;
-    case WM_ENDSESSION:
-        return 1;
-    default:
-        break;
+    case WM_SYSCOMMAND: OnSysCommand(static_cast<UINT>(wParam), lParam); return 0;
+    case WM_PAINT: OnPaint(); return 0;
+    case WM_QUERYDRAGICON: return reinterpret_cast<LRESULT>(OnQueryDragIcon());
+    case WM_TIMER: OnTimer(wParam); return 0;
+    case WM_ENDSESSION: return 1;
+    // These two go on to the default processing as well.
+    case WUM_WORKTHREAD_REMOVEVK: OnWorkerResult(wParam); break;
+    case WM_QUERYENDSESSION: OnQueryEndSession(); break;
+    default: break;
     }
     // A dialog that has just destroyed itself has no default processing left.
     if (!m_hWnd) return 0;
-    return CDialog::WindowProc(message, wParam, lParam);
+    return DialogProcDefault(message, wParam, lParam);
 }
 
 void CRemoveDlg::OnSysCommand(UINT nID, LPARAM)

@@ -24,7 +24,6 @@ public:
     explicit CRemoveDlg(HWND hParent = nullptr);
     ~CRemoveDlg() override;
 
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     BOOL OnInitDialog() override;
 
     // The worker: waits for requests, ejects, posts the results back; pParam is the dialog.
@@ -40,7 +39,7 @@ public:
     CScopeTrace m_scopeLast{__FILE__, __LINE__};
 
 protected:
-    BOOL OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+    LRESULT DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnSysCommand(UINT nID, LPARAM lParam);
     void OnPaint();
     HCURSOR OnQueryDragIcon();

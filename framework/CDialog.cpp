@@ -1,9 +1,10 @@
 #include "CDialog.h"
 #include "CWinApp.h"
+#include <cassert>
 
 CDialog::CDialog(UINT templateId, CWnd* pParent)
     : m_nIDTemplate(templateId), m_pParentWnd(pParent), m_hParentWnd(nullptr), m_bModal(FALSE),
-      m_pfnSystemProc(nullptr), m_curMessage(0), m_curWParam(0), m_curLParam(0)
+      m_pfnSystemProc(nullptr), m_pCurrent(nullptr)
 {
 }
 
@@ -26,7 +27,7 @@ BOOL CDialog::Create(UINT templateId, CWnd* pParent)
     m_bModal = FALSE;
     HWND hParent = pParent ? pParent->GetSafeHwnd() : ParentHwnd();
     HWND hWnd = ::CreateDialogParamA(InstanceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), hParent,
-                                     &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+                                     &CDialog::StartProc, reinterpret_cast<LPARAM>(this));
     return hWnd != nullptr && m_hWnd == hWnd;
 }
 
@@ -36,7 +37,7 @@ INT_PTR CDialog::DoModal()
     m_bModal = TRUE;
     HWND hParent = ParentHwnd();
     INT_PTR result = ::DialogBoxParamA(InstanceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), hParent,
-                                       &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+                                       &CDialog::StartProc, reinterpret_cast<LPARAM>(this));
     m_bModal = FALSE;
     return result;
 }
@@ -50,34 +51,39 @@ BOOL CDialog::OnInitDialog() { return TRUE; }
 void CDialog::OnOK() { EndDialog(IDOK); }
 void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 
-BOOL CDialog::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT* pResult)
-{
-    if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
-        if (LOWORD(wParam) == IDOK) { OnOK(); *pResult = 0; return TRUE; }
-        if (LOWORD(wParam) == IDCANCEL) { OnCancel(); *pResult = 0; return TRUE; }
-    }
-    return FALSE;
-}
-
 LRESULT CDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    UINT savedMessage = m_curMessage;
-    WPARAM savedWParam = m_curWParam;
-    LPARAM savedLParam = m_curLParam;
-    m_curMessage = message;
-    m_curWParam = wParam;
-    m_curLParam = lParam;
-    LRESULT result = 0;
-    if (!OnMessage(message, wParam, lParam, &result)) result = DefWindowProc(message, wParam, lParam);
-    m_curMessage = savedMessage;
-    m_curWParam = savedWParam;
-    m_curLParam = savedLParam;
+    // Messages nest (a handler sends one); each level restores the one it interrupted.
+    const Message current = {message, wParam, lParam};
+    const Message* outer = m_pCurrent;
+    m_pCurrent = &current;
+    LRESULT result = DialogProc(message, wParam, lParam);
+    m_pCurrent = outer;
     return result;
+}
+
+LRESULT CDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return DialogProcDefault(message, wParam, lParam);
+}
+
+LRESULT CDialog::DialogProcDefault(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_INITDIALOG) return OnInitDialog();
+    if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
+        if (LOWORD(wParam) == IDOK) { OnOK(); return 0; }
+        if (LOWORD(wParam) == IDCANCEL) { OnCancel(); return 0; }
+    }
+    return DefWindowProc(message, wParam, lParam);
 }
 
 LRESULT CDialog::Default()
 {
-    return DefWindowProc(m_curMessage, m_curWParam, m_curLParam);
+    assert(m_pCurrent && "Default() outside DialogProc");
+    if (!m_pCurrent) return 0;
+    // The system's part of WM_INITDIALOG is calling us; TRUE lets it set the focus.
+    if (m_pCurrent->message == WM_INITDIALOG) return TRUE;
+    return DefWindowProc(m_pCurrent->message, m_pCurrent->wParam, m_pCurrent->lParam);
 }
 
 LRESULT CDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
@@ -86,20 +92,18 @@ LRESULT CDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     return ::DefDlgProcA(m_hWnd, message, wParam, lParam);
 }
 
-// The dialog procedure proper sees only WM_INITDIALOG: it binds the window to the object
-// and puts SubclassProc in front of the system's dialog procedure. Every later message
-// reaches the object through SubclassProc, so the dialog procedure answers "not handled".
-INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM, LPARAM lParam)
+// The dialog procedure proper sees only WM_INITDIALOG: it binds the window to the object,
+// puts SubclassProc in front of the system's dialog procedure and hands the message on. Every
+// later message reaches the object through SubclassProc, so the dialog procedure answers
+// "not handled".
+INT_PTR CALLBACK CDialog::StartProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message != WM_INITDIALOG) return FALSE;
     CDialog* dlg = reinterpret_cast<CDialog*>(lParam);
     if (!dlg || !dlg->Attach(hWnd)) return TRUE;
     dlg->m_pfnSystemProc = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CDialog::SubclassProc)));
-    dlg->m_curMessage = message;
-    dlg->m_curWParam = 0;
-    dlg->m_curLParam = lParam;
-    return dlg->OnInitDialog();
+    return dlg->WindowProc(message, wParam, lParam);
 }
 
 LRESULT CALLBACK CDialog::SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)

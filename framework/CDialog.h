@@ -1,6 +1,7 @@
 // A dialog from a resource template, modeless (Create) or modal (DoModal). The dialog's
-// window is bound to the object on WM_INITDIALOG and from then on every message goes
-// through WindowProc; the default processing is the system's dialog procedure.
+// window is bound to the object on WM_INITDIALOG; that message and every later one take one
+// route, DialogProc, which a derived dialog overrides and which passes what it does not
+// handle on to DialogProcDefault. The system's dialog procedure does the default processing.
 #pragma once
 #include "CWnd.h"
 
@@ -21,7 +22,8 @@ public:
     virtual void OnOK();
     virtual void OnCancel();
 
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // Hands every message to DialogProc and remembers it for Default() meanwhile.
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) final;
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     // Menu of the window's system menu (null when it has none).
@@ -42,10 +44,14 @@ public:
     }
 
 protected:
-    // The class's message map: handles the message and returns TRUE with *pResult set, or
-    // returns FALSE for the default processing. The base maps IDOK and IDCANCEL.
-    virtual BOOL OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
-    // The default processing of the message being handled.
+    // The dialog's message map, for WM_INITDIALOG and every later message: handle what the
+    // class handles, pass every other message on to DialogProcDefault.
+    virtual LRESULT DialogProc(UINT message, WPARAM wParam, LPARAM lParam);
+    // The base's map: WM_INITDIALOG calls OnInitDialog, the IDOK and IDCANCEL buttons call
+    // OnOK and OnCancel; the rest goes to the system's dialog procedure.
+    LRESULT DialogProcDefault(UINT message, WPARAM wParam, LPARAM lParam);
+    // The system's processing of the message DialogProc is handling. Valid only while
+    // DialogProc runs (asserted); outside it there is no message, and it answers 0.
     LRESULT Default();
 
     // The parent used when Create or DoModal is given none.
@@ -57,11 +63,14 @@ protected:
     BOOL m_bModal;
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    struct Message {
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    };
+    static INT_PTR CALLBACK StartProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 
-    WNDPROC m_pfnSystemProc; // the system's dialog window procedure
-    UINT m_curMessage;
-    WPARAM m_curWParam;
-    LPARAM m_curLParam;
+    WNDPROC m_pfnSystemProc;     // the system's dialog window procedure
+    const Message* m_pCurrent;   // the message DialogProc handles; null outside it
 };

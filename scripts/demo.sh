@@ -28,7 +28,7 @@ work=$WINEPREFIX/drive_c/vacater-demo   # C:\vacater-demo: scenario, journals, l
 rm -rf "$demo" "$work"
 mkdir -p "$demo"
 
-key='HKLM\Software\Zevtron Systems\Zevtron Vaultik\tresoria'
+key="HKLM\\$(sed -n 's/^settings_key = //p' app/ProductFacts.txt)"
 device='HKLM\System\CurrentControlSet\Enum\USB\VID_3E7A&PID_4107'
 wine_up
 wine_check_sandbox || { wine_down; exit 1; }

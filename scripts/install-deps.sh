@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 wine xvfb xauth x11-apps
           imagemagick googletest cmake make
-          osslsigncode openssl python3)
+          osslsigncode openssl python3 softhsm2 opensc libengine-pkcs11-openssl locales)
 need=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || need+=("$p")

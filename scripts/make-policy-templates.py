@@ -10,8 +10,10 @@ import os
 import sys
 from xml.sax.saxutils import escape
 
-KEY = r"Software\Zevtron Systems\Zevtron Vaultik\tresoria"
-KEY_WOW = r"Software\WOW6432Node\Zevtron Systems\Zevtron Vaultik\tresoria"
+import product_facts
+
+KEY = product_facts.one("settings_key")
+KEY_WOW = KEY.replace("Software\\", "Software\\WOW6432Node\\", 1)
 DWORD_MAX = 4294967295
 RING_MIN, RING_MAX = 524288, 10485760
 
@@ -91,8 +93,8 @@ VALUES = [
      ("Log file stays open (LogStaysOpen)", "Enabled: the log file stays open between lines and is flushed after each. Disabled: it is closed after every line, so it is complete even when the program is ended hard. Default: disabled."),
      ("Protokolldatei bleibt offen (LogStaysOpen)", "Aktiviert: die Protokolldatei bleibt zwischen den Zeilen offen und wird nach jeder geleert. Deaktiviert: sie wird nach jeder Zeile geschlossen und ist so auch nach einem harten Programmende vollständig. Vorgabe: deaktiviert."), None),
     ("LogProfile", ("flag",),
-     ("Profiler (LogProfile)", "Enabled: the logger starts a profiler, whose times end the log. Default: disabled."),
-     ("Profiler (LogProfile)", "Aktiviert: der Logger startet einen Profiler, dessen Zeiten das Protokoll abschließen. Vorgabe: deaktiviert."), None),
+     ("Profiler (LogProfile)", "Enabled: the logger starts a profiler; its measurements are written nowhere, not into the log either. Default: disabled."),
+     ("Profiler (LogProfile)", "Aktiviert: der Logger startet einen Profiler; dessen Messwerte werden nirgends geschrieben, auch nicht ins Protokoll. Vorgabe: deaktiviert."), None),
     ("LogProcAnalyse", ("flag",),
      ("Memory use on every line (LogProcAnalyse)", "Enabled: every line shows the process's memory use, and the log ends with its difference. Default: disabled."),
      ("Speicherverbrauch in jeder Zeile (LogProcAnalyse)", "Aktiviert: jede Zeile zeigt den Speicherverbrauch des Prozesses, und das Protokoll endet mit seiner Differenz. Vorgabe: deaktiviert."), None),
@@ -100,8 +102,8 @@ VALUES = [
      ("Lines outside the logger's lifetime (LogForce)", "Enabled: lines written before the logger exists or after it ended go to standard error. Default: disabled."),
      ("Zeilen außerhalb der Lebenszeit des Loggers (LogForce)", "Aktiviert: Zeilen vor dem Entstehen oder nach dem Ende des Loggers gehen an die Standardfehlerausgabe. Vorgabe: deaktiviert."), None),
     ("LogPath", ("text", 259),
-     ("Log file (LogPath)", "Full path of the log file. Default: %USERPROFILE%\\zv.log (the profile folder of the user who runs Vacater). Environment variables are not expanded."),
-     ("Protokolldatei (LogPath)", "Vollständiger Pfad der Protokolldatei. Vorgabe: %USERPROFILE%\\zv.log (der Profilordner des Benutzers, der Vacater startet). Umgebungsvariablen werden nicht ersetzt."), ""),
+     ("Log file (LogPath)", "Full path of the log file. Default: %USERPROFILE%\\zv.log (the profile folder of the user who runs Vacater). The first %NAME% pair of the text is replaced by that environment variable, for example %USERPROFILE%\\vacater.log (an unset variable by nothing); further pairs stay as written."),
+     ("Protokolldatei (LogPath)", "Vollständiger Pfad der Protokolldatei. Vorgabe: %USERPROFILE%\\zv.log (der Profilordner des Benutzers, der Vacater startet). Das erste %NAME%-Paar im Text wird durch diese Umgebungsvariable ersetzt, zum Beispiel %USERPROFILE%\\vacater.log (eine nicht gesetzte Variable durch nichts); weitere Paare bleiben, wie sie sind."), ""),
     ("LogFileName", ("text", 259),
      ("Name of the log file (LogFileName)", "Replaces the file name of the log path, for example vacater-ring.log."),
      ("Name der Protokolldatei (LogFileName)", "Ersetzt den Dateinamen des Protokollpfads, zum Beispiel vacater-ring.log."), "vacater-ring.log"),

@@ -5,8 +5,9 @@
 # sample Application.ini, the two splash pictures, the three registry files, the Group
 # Policy templates (policy/) and README.txt, and dist/SHA256SUMS over the two zips. The
 # version is the one in the file VERSION, which the version resource carries too.
-# With VACATER_SIGN_CERT and VACATER_SIGN_KEY every .exe and .dll is signed
-# (release-sign.sh). The zips are reproducible: the same commit gives the same bytes
+# With VACATER_SIGN_CERT and VACATER_SIGN_KEY every .exe and .dll is signed and time-stamped
+# (release-sign.sh); signed without a time stamp (VACATER_SIGN_NO_TIMESTAMP=1) the zips are
+# named -not-for-release. The zips are reproducible: the same commit gives the same bytes
 # (make reproduce checks it). Any failure leaves no zip in dist/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,9 +17,12 @@ version=$(head -n1 VERSION)
 stage=build/package
 rm -rf "$stage"
 mkdir -p "$stage/pictures" "$stage/zips" dist
-rm -f dist/vacater-"$version"-win32.zip dist/vacater-"$version"-win64.zip dist/SHA256SUMS
-# A bad certificate or key stops here, before anything is built.
-scripts/release-sign.sh check
+rm -f dist/vacater-"$version"-win{32,64}{,-not-for-release}.zip dist/SHA256SUMS
+# A bad certificate, key, token or PIN stops here, before anything is built.
+state=$(scripts/release-sign.sh check)
+[ -z "$state" ] || echo "$state"
+suffix=
+case $state in "not for release:"*) suffix=-not-for-release ;; esac
 scripts/make-package-content.sh "$stage/pictures" >/dev/null
 
 zips=()
@@ -30,7 +34,7 @@ for target in x86 x64; do
   [ "${PIPESTATUS[0]}" -eq 0 ] || { echo "release build of vacater-report ($target) failed"; exit 1; }
   case $target in x86) arch=win32 ;; x64) arch=win64 ;; esac
   bin=build/release-$target/bin
-  name=vacater-$version-$arch
+  name=vacater-$version-$arch$suffix
   dir=$stage/$name
   mkdir -p "$dir"
   cp "$bin/Vacater.exe" "$bin/ZevDevDll.dll" "$bin/zevdev.exe" "$bin/zvlog.exe" \

@@ -34,11 +34,13 @@ imports_of() {
   "$objdump" -p "$1" | sed -n 's/^\s*DLL Name: //p'
 }
 
-# Imports that are not the system's (ZevDevDll.dll is ours and ships beside the program).
+# Imports that Windows may take from the program's own folder: every DLL that is not a KnownDLL
+# (HKLM\SYSTEM\CurrentControlSet\Control\Session Manager\KnownDLLs of Windows 10 and 11),
+# except ZevDevDll.dll, ours, which ships beside the program. The program runs from %TEMP%:
+# other system DLLs are delay-loaded from the system folder (cmake/DelayImports.cmake).
+KNOWN_DLLS='advapi32|clbcatq|combase|comdlg32|coml2|difxapi|gdi32|gdiplus|imagehlp|imm32|kernel32|msctf|msvcrt|normaliz|nsi|ole32|oleaut32|psapi|rpcrt4|sechost|setupapi|shcore|shell32|shlwapi|user32|wldap32|ws2_32'
 foreign_imports() {
-  imports_of "$1" | grep -v -i -x -E \
-    'kernel32\.dll|user32\.dll|gdi32\.dll|advapi32\.dll|comctl32\.dll|ole32\.dll|oleaut32\.dll|shell32\.dll|ws2_32\.dll|msvcrt\.dll|psapi\.dll|userenv\.dll|setupapi\.dll|cfgmgr32\.dll|version\.dll|zevdevdll\.dll' \
-    || true
+  imports_of "$1" | grep -v -i -x -E "($KNOWN_DLLS|zevdevdll)\.dll" || true
 }
 
 # The size limit of a release file in bytes, or "-" where there is none: the 32-bit program
@@ -60,13 +62,14 @@ scenario_texts_in() {
 }
 
 # What is wrong with a release file, as marks to print after it, or nothing: over the size
-# limit of its target, importing a DLL that is not the system's, or holding scenario code.
+# limit of its target, importing a DLL that Windows may take from the program's folder (not
+# a KnownDLL, not ours), or holding scenario code.
 release_file_faults() {
   local target=$1 path=$2 limit foreign scenario
   limit=$(size_limit "$target" "$(basename "$path")")
   if [ "$limit" != - ] && [ "$(stat -c %s "$path")" -gt "$limit" ]; then printf '  OVER THE LIMIT'; fi
   foreign=$(foreign_imports "$path" | tr '\n' ' ')
-  if [ -n "$foreign" ]; then printf '  NOT A SYSTEM DLL: %s' "$foreign"; fi
+  if [ -n "$foreign" ]; then printf '  NOT A KNOWNDLL: %s' "$foreign"; fi
   scenario=$(scenario_texts_in "$path" | head -3 | tr '\n' ' ')
   if [ -n "$scenario" ]; then printf '  SCENARIO CODE: %s' "$scenario"; fi
 }

@@ -10,8 +10,6 @@ namespace zevdev {
 
 namespace {
 
-const char JOURNAL_ENV[] = "ZEVDEV_JOURNAL";
-
 class Lock {
 public:
     explicit Lock(CRITICAL_SECTION& cs) : m_cs(cs) { EnterCriticalSection(&m_cs); }
@@ -20,14 +18,15 @@ private:
     CRITICAL_SECTION& m_cs;
 };
 
+// The journal's field texts. The shipped build makes no journal lines, so it never calls them.
 // As "%p" prints it: zero-padded, lower case.
-std::string Ptr(const void* p)
+[[maybe_unused]] std::string Ptr(const void* p)
 {
     return HexText(reinterpret_cast<uintptr_t>(p), 2 * sizeof p, false);
 }
 
 // Journal fields are tab-separated, one call a line: line ends and tabs in texts are escaped.
-std::string Text(const char* s)
+[[maybe_unused]] std::string Text(const char* s)
 {
     if (!s) return "(null)";
     std::string out;
@@ -40,8 +39,11 @@ std::string Text(const char* s)
     return out;
 }
 
-std::string Env(const char* name)
+#ifdef ZEVDEV_SCENARIOS
+// The file that ZEVDEV_JOURNAL names; empty when none.
+std::string JournalFile()
 {
+    const char* name = "ZEVDEV_JOURNAL";
     DWORD size = GetEnvironmentVariableA(name, nullptr, 0);
     if (size == 0) return std::string();
     std::string value(size, '\0');
@@ -49,6 +51,7 @@ std::string Env(const char* name)
     value.resize(n < size ? n : 0);
     return value;
 }
+#endif
 
 // Cuts what does not fit, always terminates, and tells the full length.
 int Copy(const std::string& text, char* buffer, unsigned long size, unsigned long* length)
@@ -72,6 +75,9 @@ std::unique_ptr<Backend> ChooseDeviceTree(DeviceTree& tree, std::string& note)
 Library::Library(DeviceTree& tree, BackendChooser choose) : m_deviceTree(tree), m_choose(choose)
 {
     InitializeCriticalSection(&m_lock);
+#ifdef ZEVDEV_SCENARIOS
+    m_journal.file = JournalFile();
+#endif
 }
 
 Library::~Library() { DeleteCriticalSection(&m_lock); }
@@ -82,25 +88,26 @@ Library::Session* Library::find(ZDHANDLE handle)
     return it == m_sessions.end() ? nullptr : it->second.get();
 }
 
-void Library::record(const std::string& line)
+#ifdef ZEVDEV_SCENARIOS
+void Library::Journal::add(const std::string& line)
 {
-    m_journal += line;
-    m_journal += '\n';
-    std::string path = Env(JOURNAL_ENV);
-    if (path.empty()) return;
-    if (FILE* f = fopen(path.c_str(), "ab")) {
+    text += line;
+    text += '\n';
+    if (file.empty()) return;
+    if (FILE* f = fopen(file.c_str(), "ab")) {
         fwrite(line.data(), 1, line.size(), f);
         fputs("\r\n", f);
         fclose(f);
     }
 }
+#endif
 
 // The journal's lines that start with '#' tell which back-end answers.
 void Library::chooseBackend()
 {
     std::string note;
     m_backend = m_choose(m_deviceTree, note);
-    record("# " + note);
+    record([&] { return "# " + note; });
 }
 
 ZDHANDLE Library::createHandle()
@@ -110,7 +117,7 @@ ZDHANDLE Library::createHandle()
     auto session = std::make_unique<Session>();
     ZDHANDLE handle = session.get();
     m_sessions[handle] = std::move(session);
-    record("ZDAPI_CreateHandle\t=" + Ptr(handle));
+    record([&] { return "ZDAPI_CreateHandle\t=" + Ptr(handle); });
     return handle;
 }
 
@@ -120,7 +127,7 @@ int Library::exec(ZDHANDLE handle, unsigned long flags, const char* command)
     void* context;
     {
         Lock lock(m_lock);
-        record("ZDAPI_ZevDevExec\t" + Ptr(handle) + "\t" + std::to_string(flags) + "\t" + Text(command));
+        record([&] { return "ZDAPI_ZevDevExec\t" + Ptr(handle) + "\t" + std::to_string(flags) + "\t" + Text(command); });
         hook = m_hook;
         context = m_hookContext;
     }
@@ -146,7 +153,9 @@ int Library::exec(ZDHANDLE handle, unsigned long flags, const char* command)
 int Library::getOutput(ZDHANDLE handle, char* buffer, unsigned long size, unsigned long* length)
 {
     Lock lock(m_lock);
-    record("ZDAPI_GetOutput\t" + Ptr(handle) + "\t" + Ptr(buffer) + "\t" + std::to_string(size) + "\t" + Ptr(length));
+    record([&] {
+        return "ZDAPI_GetOutput\t" + Ptr(handle) + "\t" + Ptr(buffer) + "\t" + std::to_string(size) + "\t" + Ptr(length);
+    });
     Session* s = find(handle);
     if (!s) return ZD_E_HANDLE;
     return Copy(s->output, buffer, size, length);
@@ -155,7 +164,7 @@ int Library::getOutput(ZDHANDLE handle, char* buffer, unsigned long size, unsign
 int Library::parseCurrentOutput(ZDHANDLE handle, unsigned long flags)
 {
     Lock lock(m_lock);
-    record("ZDAPI_ParseCurrentOutput\t" + Ptr(handle) + "\t" + std::to_string(flags));
+    record([&] { return "ZDAPI_ParseCurrentOutput\t" + Ptr(handle) + "\t" + std::to_string(flags); });
     Session* s = find(handle);
     if (!s) return ZD_E_HANDLE;
     s->parsed = s->pending;
@@ -183,8 +192,10 @@ const DeviceRecord* Library::parsedRecord(ZDHANDLE handle, int index, char* buff
 int Library::getDevice(ZDHANDLE handle, int index, char* buffer, unsigned long size, unsigned long* length)
 {
     Lock lock(m_lock);
-    record("ZDAPI_GetDevice\t" + Ptr(handle) + "\t" + std::to_string(index) + "\t" + Ptr(buffer) + "\t" +
-           std::to_string(size) + "\t" + Ptr(length));
+    record([&] {
+        return "ZDAPI_GetDevice\t" + Ptr(handle) + "\t" + std::to_string(index) + "\t" + Ptr(buffer) + "\t" +
+               std::to_string(size) + "\t" + Ptr(length);
+    });
     int result = ZD_OK;
     const DeviceRecord* device = parsedRecord(handle, index, buffer, size, length, result);
     return device ? Copy(device->recordText(), buffer, size, length) : result;
@@ -194,8 +205,10 @@ int Library::getDeviceInfo(ZDHANDLE handle, int index, const char* key, char* bu
                            unsigned long* length)
 {
     Lock lock(m_lock);
-    record("ZDAPI_GetDeviceInfo\t" + Ptr(handle) + "\t" + std::to_string(index) + "\t" + Text(key) + "\t" +
-           Ptr(buffer) + "\t" + std::to_string(size) + "\t" + Ptr(length));
+    record([&] {
+        return "ZDAPI_GetDeviceInfo\t" + Ptr(handle) + "\t" + std::to_string(index) + "\t" + Text(key) + "\t" +
+               Ptr(buffer) + "\t" + std::to_string(size) + "\t" + Ptr(length);
+    });
     int result = ZD_OK;
     const DeviceRecord* device = parsedRecord(handle, index, buffer, size, length, result);
     if (!device) return result;
@@ -207,7 +220,7 @@ int Library::closeHandle(ZDHANDLE* pHandle)
 {
     Lock lock(m_lock);
     // The journal shows both the variable's address and the handle found there.
-    record("ZDAPI_CloseHandle\t" + Ptr(pHandle) + "\t" + (pHandle ? Ptr(*pHandle) : std::string("(null)")));
+    record([&] { return "ZDAPI_CloseHandle\t" + Ptr(pHandle) + "\t" + (pHandle ? Ptr(*pHandle) : std::string("(null)")); });
     if (!pHandle) return ZD_E_ARGUMENT;
     auto it = m_sessions.find(*pHandle);
     if (it == m_sessions.end()) return ZD_E_HANDLE;
@@ -216,19 +229,23 @@ int Library::closeHandle(ZDHANDLE* pHandle)
     return ZD_OK;
 }
 
+#ifdef ZEVDEV_SCENARIOS
 void Library::reset()
 {
+    std::string file = JournalFile();   // read before the lock: nothing else waits for it
     Lock lock(m_lock);
-    m_journal.clear();
+    m_journal.text.clear();
+    m_journal.file = file;
     m_backend.reset();
 }
 
 unsigned long Library::journal(char* buffer, unsigned long size)
 {
     Lock lock(m_lock);
-    Copy(m_journal, buffer, size, nullptr);
-    return static_cast<unsigned long>(m_journal.size());
+    Copy(m_journal.text, buffer, size, nullptr);
+    return static_cast<unsigned long>(m_journal.text.size());
 }
+#endif
 
 void Library::setExecHook(ZDSIM_EXEC_HOOK hook, void* context)
 {

@@ -1,6 +1,7 @@
 // The library behind the exports: handles with their current output, device records and
-// device list, the journal, and the back-end chosen at the first handle. The DLL holds one
-// process-wide instance over the machine's device tree; every entry point locks it.
+// device list, and the back-end chosen at the first handle. The DLL holds one process-wide
+// instance over the machine's device tree; every entry point locks it. Only a build with
+// ZEVDEV_SCENARIOS (tests, the demo) keeps the call journal: the shipped object has none.
 #pragma once
 #include "Backend.h"
 #include "DeviceTree.h"
@@ -35,8 +36,10 @@ public:
                       unsigned long* length);
     int closeHandle(ZDHANDLE* pHandle);
 
+#ifdef ZEVDEV_SCENARIOS
     void reset();
     unsigned long journal(char* buffer, unsigned long size);
+#endif
     void setExecHook(ZDSIM_EXEC_HOOK hook, void* context);
 
 private:
@@ -50,14 +53,31 @@ private:
     const DeviceRecord* parsedRecord(ZDHANDLE handle, int index, char* buffer, unsigned long size,
                                      unsigned long* length, int& result);
     void chooseBackend();
-    void record(const std::string& line);
+    // Journals the line that line() makes; where no journal is built, the line is never made.
+    template <class MakeLine> void record(MakeLine line)
+    {
+#ifdef ZEVDEV_SCENARIOS
+        m_journal.add(line());
+#else
+        (void)line;
+#endif
+    }
 
     CRITICAL_SECTION m_lock;
     std::map<ZDHANDLE, std::unique_ptr<Session>> m_sessions;
     DeviceTree& m_deviceTree;
     BackendChooser m_choose;
     std::unique_ptr<Backend> m_backend;  // null until the first handle after a reset
-    std::string m_journal;
+#ifdef ZEVDEV_SCENARIOS
+    // Every call as one line; also appended to the file that ZEVDEV_JOURNAL named when the
+    // library was made or last reset (read then, not under the lock at every call).
+    struct Journal {
+        std::string text;
+        std::string file;
+        void add(const std::string& line);
+    };
+    Journal m_journal;
+#endif
     ZDSIM_EXEC_HOOK m_hook = nullptr;
     void* m_hookContext = nullptr;
 };

@@ -4,9 +4,11 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <io.h>
+#include <zvcrypt/SystemLibrary.h>
 
 int main(int argc, char** argv)
 {
+    zvcrypt::restrictDllSearch();
     // The texts already end their lines with "\r\n".
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);

@@ -1,10 +1,10 @@
 #include "AppTestSupport.h"
+#include "RemoveManager.h"
 #include <tlhelp32.h>
 #include <winternl.h>
 #include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <set>
 
 namespace apptest {
 
@@ -170,31 +170,15 @@ std::vector<HWND> DialogsOf(DWORD pid, const char* caption)
 
 } // namespace
 
-std::vector<std::string> CloseErrorBoxes(DWORD pid)
-{
-    static std::set<HWND> closed; // a box stays on screen a moment after its OK
-    std::vector<std::string> texts;
-    for (HWND box : DialogsOf(pid, "Error")) {
-        if (closed.count(box) || !IsWindowVisible(box)) continue;
-        char text[512] = "";
-        GetDlgItemTextA(box, 0xFFFF, text, sizeof text); // the message box's text control
-        texts.push_back(text);
-        closed.insert(box);
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-    }
-    return texts;
-}
-
-#define EJECT "command eject \"usb\\vid_3e7a&pid_41*\"\npass\noutput eject \"usb\\vid_3e7a&pid_41*\"\\r\\n"
+#define EJECT "command " EJECT_COMMAND_2 "\npass\noutput " EJECT_COMMAND_2 "\\r\\n"
 #define VETO EJECT "device_s_ejected=0\\r\\n\ninfo EJECTED_FAILED\nerror CR_REMOVE_VETOED\n"
 const char* const SCENARIO_EJECTED = EJECT "device_s_ejected=1\\r\\n\ninfo EJECTED\n";
 const char* const SCENARIO_VETO_FOREVER = VETO "repeat\n";
 const char* const SCENARIO_VETO_THEN_EJECTED =
-    VETO "pass\noutput eject \"usb\\vid_3e7a&pid_41*\"\\r\\ndevice_s_ejected=1\\r\\n\ninfo EJECTED\n";
+    VETO "pass\noutput " EJECT_COMMAND_2 "\\r\\ndevice_s_ejected=1\\r\\n\ninfo EJECTED\n";
 
-const char* const SETTINGS_KEY = "Software\\Zevtron Systems\\Zevtron Vaultik\\tresoria";
-const char* const PACKAGE_FILES[6] = {"Vacater.exe", "ZevDevDll.dll", "application.ini", "removesplash.bmp",
-                                     "ejectoksplash.bmp", "msvcp60.dll"};
+const char* const SETTINGS_KEY = ZV_SETTINGS_KEY;
+const char* const SHIPPED_FILES[SHIPPED_FILE_COUNT] = {ZV_PROGRAM_FILE, ZV_PACKAGE_FILE_LIST};
 
 void AppRun::SetUp()
 {
@@ -275,7 +259,7 @@ HWND AppRun::WaitForDialog(DWORD pid)
 
 void AppRun::ExpectPackageCopied(const std::string& from)
 {
-    for (const char* name : PACKAGE_FILES)
+    for (const char* name : SHIPPED_FILES)
         EXPECT_EQ(ReadBytes(from + "\\" + name), ReadBytes(m_temp + "\\" + name)) << name << " not copied";
 }
 

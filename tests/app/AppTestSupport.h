@@ -1,10 +1,11 @@
 // Starting the real program under Wine: a package on the token drive V:, a private
 // temporary directory and log folder, the device library's scenario and journal, and ways
-// to watch the processes (command lines, environments, windows, message boxes).
+// to watch the processes (command lines, environments, windows).
 #pragma once
 #include "ChildProcess.h"
 #include "FileBytes.h"
 #include "Occurrences.h"
+#include "ProductFacts.h"
 #include "RegistryKey.h"
 #include <windows.h>
 #include <gtest/gtest.h>
@@ -46,14 +47,12 @@ struct Remote {
 };
 bool ReadRemote(DWORD pid, Remote& r);
 
-// Closes the visible message boxes captioned "Error" of a process; returns their texts.
-std::vector<std::string> CloseErrorBoxes(DWORD pid);
-
 // Device library scenarios for the second eject command (the first finds nothing).
 extern const char* const SCENARIO_EJECTED;
 extern const char* const SCENARIO_VETO_FOREVER;
 extern const char* const SCENARIO_VETO_THEN_EJECTED;
-extern const char* const PACKAGE_FILES[6];   // program, device library, run-time files
+const int SHIPPED_FILE_COUNT = 1 + ZV_PACKAGE_FILE_COUNT;
+extern const char* const SHIPPED_FILES[SHIPPED_FILE_COUNT];   // program, device library, run-time files
 
 class AppRun : public ::testing::Test {
 protected:

@@ -2,7 +2,9 @@
 // the clean-up batch removes at most the one folder a value names, with canary files
 // around every target. A value the program must refuse is checked in-process first, so a
 // fault in the check fails the test instead of letting a batch loose on the prefix. The
-// instance started from the token refuses it already, and the copy never receives it.
+// restart line carries every value it can carry unchanged; the copy's check refuses the
+// unsafe ones. The check's whole table runs in-process (BatchFolderCheckTest, CleanUpRunTest):
+// here only the kinds of value whose effect needs the real cmd.
 #include "AppTestSupport.h"
 #include "BatchFolderCheck.h"
 
@@ -41,26 +43,18 @@ TEST_F(BatchFolderRun, EachValueRemovesAtMostTheFolderItNames)
         std::vector<const char*> kept, gone;   // files, and what the value names literally
         const char* restartReason = nullptr;   // a value the restart line would change: why the launcher keeps it
     } rows[] = {
+        // Carried to the copy unchanged, refused there: nothing is removed.
         {"/RmAbsDir=\"{X}\\target b\"", BATCH_FOLDER_ABSOLUTE,
          {"{X}\\target\\c.txt", "{X}\\target b\\c.txt"}, {}},
         {"/RmAbsDir=\"{X}\\y & del /Q {X}\\file.txt\"", BATCH_FOLDER_ABSOLUTE, {"{X}\\y\\c.txt", "{X}\\file.txt"}, {}},
-        {"/RmAbsDir=\"{X}\\50%off\"", BATCH_FOLDER_ABSOLUTE, {"{X}\\50off\\c.txt", "{X}\\50%off\\c.txt"}, {}},
-        {"/RmAbsDir=\"%TEMP%\\..\"", BATCH_FOLDER_ABSOLUTE, {"{R}\\canary.txt", "{T}\\keep.txt"}, {}},
         {"/RmDir=..\\..", BATCH_FOLDER_RELATIVE, {"{R}\\canary.txt", "{T}\\keep.txt"}, {}},
-        {"/RmAbsDir=C:\\", BATCH_FOLDER_ABSOLUTE, {"{R}\\canary.txt", "{T}\\keep.txt"}, {}},
-        {"/RmAbsDir={X}\\target.", BATCH_FOLDER_ABSOLUTE, {"{X}\\target\\c.txt"}, {}},   // rmdir drops the dot
         // Plain folders still go: under %TEMP%, on another drive, on the token.
         {"/RmDir=oldpkg", BATCH_FOLDER_RELATIVE, {"{T}\\keep.txt", "{T}\\oldpkg2\\c.txt"}, {"{T}\\oldpkg\\sub\\c.txt"}},
-        {"/RmAbsDir=\"{T}\\cache\"", BATCH_FOLDER_ABSOLUTE, {"{T}\\keep.txt", "{T}\\cache.txt"}, {"{T}\\cache\\c.txt"}},
         {"/RmAbsDir={W}\\cache", BATCH_FOLDER_ABSOLUTE, {"{W}\\keep.txt"}, {"{W}\\cache\\sub\\c.txt"}},
         {"/RmAbsDir={V}\\cache", BATCH_FOLDER_ABSOLUTE, {"{V}\\application.ini"}, {"{V}\\cache\\c.txt"}},
         // Letters beyond ASCII, as cmd reads them in its code page (the test runs in 1252 and 437).
         {"/RmAbsDir=\"{X}\\\xdc" "bung\"", BATCH_FOLDER_ABSOLUTE, {"{X}\\keep.txt", "{X}\\Ubung\\c.txt"},
          {"{X}\\\xdc" "bung\\sub\\c.txt"}},
-        {"/RmAbsDir={X}\\caf\xe9", BATCH_FOLDER_ABSOLUTE, {"{X}\\cafe\\c.txt"}, {"{X}\\caf\xe9\\c.txt"}},
-        {"/RmDir=Stra\xdf" "e", BATCH_FOLDER_RELATIVE, {"{T}\\keep.txt"}, {"{T}\\Stra\xdf" "e\\c.txt"}},
-        // The euro sign has no form in the OEM code page; the profile in other letters' case.
-        {"/RmAbsDir={X}\\T\x80", BATCH_FOLDER_ABSOLUTE, {"{X}\\T\x80\\c.txt", "{X}\\T\\c.txt"}, {}},
         {"/RmAbsDir=C:\\USERS\\J\xdcRGEN", BATCH_FOLDER_ABSOLUTE, {"C:\\users\\J\xfcrgen\\profile.txt"}, {}},
         // Values the restart command line would hand the copy changed ("/RmDir" stands unquoted, a
         // double quote ends either value): the copy would remove a folder the launcher never named.
@@ -115,9 +109,10 @@ TEST_F(BatchFolderRun, EachValueRemovesAtMostTheFolderItNames)
             EXPECT_EQ(0u, Occurrences(log, "rmdir /S /Q ")) << log;
             continue;
         }
+        // The launcher hands the value on as given; the copy's check refuses it.
         std::string trace = "REMOVE_EXE : " + key + " value [" + value + "] refused, it ";
-        EXPECT_EQ(refused ? 1u : 0u, Occurrences(first, trace)) << first;
-        EXPECT_EQ(0u, Occurrences(log, "] refused, it ")) << "the copy received a refused value: " << log;
+        EXPECT_EQ(0u, Occurrences(first, "] refused, it ")) << first;
+        EXPECT_EQ(refused ? 1u : 0u, Occurrences(log, trace)) << log;
         // The written batch, as traced: a refused value leaves no folder line at all.
         EXPECT_EQ(refused ? 0u : key == "/RmDir" ? 1u : 3u, Occurrences(log, "rmdir /S /Q ")) << log;
         EXPECT_EQ(refused || key == "/RmDir" ? 0u : 1u, Occurrences(log, "cd \\ \r\n")) << log;

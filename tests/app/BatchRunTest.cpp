@@ -113,15 +113,15 @@ TEST_F(CleanUpBatchRun, ATempDirCmdWouldMisreadLosesNothingOutsideIt)
                 // A path of ours without a form cmd reads as one word (Wine gives "Temp&Co" no
                 // other short name, '&' being valid in one) loses its lines: nothing goes.
                 std::string path = app == "AppDeck" ? m_temp + "\\AppDeck" : m_temp;
-                CString word;
-                bool usable = BatchWordFor(path.c_str(), BATCH_WORD_PLAIN, SystemBatchHost(), &word);
+                BatchWord word = BatchWordFor(path.c_str(), BATCH_WORD_PLAIN, SystemBatchHost());
+                const bool usable = static_cast<bool>(word);
                 DWORD pid = 0;
                 ASSERT_TRUE(WaitForExit(Start(m_temp + "\\Vacater.exe", "/Application=" + app + " /CleanUpOnly=1", &pid), 30000));
                 // Done: what the batch deletes is gone, or (lines left out) the batch has ended.
                 std::function<bool()> deleted = [&] { return !Exists(m_temp + "\\AppDeck"); };
                 if (app == "Tresoria") deleted = [&] { return ListDir(m_temp) == std::vector<std::string>({"AppDeck"}); };
                 if (usable) {
-                    EXPECT_TRUE(WaitUntil(deleted, 30000)) << "written as " << word.str() << ", left: "
+                    EXPECT_TRUE(WaitUntil(deleted, 30000)) << "written as " << word.Text().str() << ", left: "
                                                            << ::testing::PrintToString(ListDir(m_temp));
                 } else {
                     EXPECT_TRUE(WaitUntil([] { return BatchProcesses("remove.bat").empty(); }, 30000));
@@ -146,13 +146,13 @@ TEST_F(CleanUpBatchRun, ATempDirCmdWouldMisreadLosesNothingOutsideIt)
 // batch can delete them (and the next run could replace them).
 TEST_F(CleanUpBatchRun, AReadOnlyPackageLeavesNothingInTemp)
 {
-    for (const char* name : PACKAGE_FILES)
+    for (const char* name : SHIPPED_FILES)
         ASSERT_TRUE(SetFileAttributesA((m_package + "\\" + name).c_str(), FILE_ATTRIBUTE_READONLY)) << name;
     ASSERT_TRUE(GetFileAttributesA((m_package + "\\ZevDevDll.dll").c_str()) & FILE_ATTRIBUTE_READONLY);
     WriteScenario(SCENARIO_VETO_THEN_EJECTED);   // the copy runs a second before its batch
     ASSERT_TRUE(WaitForExit(StartFromToken("/CleanUpOnly=0"), 30000));
     ASSERT_NE(0u, RelocatedInstance());
-    for (const char* name : PACKAGE_FILES) {
+    for (const char* name : SHIPPED_FILES) {
         DWORD attributes = GetFileAttributesA((m_temp + "\\" + name).c_str());
         EXPECT_NE(INVALID_FILE_ATTRIBUTES, attributes) << name;
         EXPECT_FALSE(attributes & FILE_ATTRIBUTE_READONLY) << name << " is read-only in the temporary directory";

@@ -115,15 +115,14 @@ TEST(BatchWord, AMisreadPathGoesShortAndWithoutAUsableShortFormNowhere)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
-        CString word = "stale", reason = "stale";
-        EXPECT_EQ(c.ok, BatchWordFor(c.path, BATCH_WORD_PLAIN, host, &word, &reason));
-        EXPECT_EQ(c.word, word.str());
-        if (*c.reason) { EXPECT_NE(std::string::npos, reason.str().find(c.reason)) << reason.str(); }
-        else { EXPECT_EQ("", reason.str()); }
+        BatchWord word = BatchWordFor(c.path, BATCH_WORD_PLAIN, host);
+        EXPECT_EQ(c.ok, static_cast<bool>(word));
+        EXPECT_EQ(c.word, word.Text().str());
+        if (*c.reason) { EXPECT_NE(std::string::npos, word.Reason().str().find(c.reason)) << word.Reason().str(); }
+        else { EXPECT_EQ("", word.Reason().str()); }
     }
     host.asked = 0;
-    CString word;
-    EXPECT_TRUE(BatchWordFor("C:\\Temp", BATCH_WORD_PLAIN, host, &word));
+    EXPECT_TRUE(BatchWordFor("C:\\Temp", BATCH_WORD_PLAIN, host));
     EXPECT_EQ(0, host.asked) << "a plain path is written as it is, without a look-up";
 }
 
@@ -135,12 +134,11 @@ TEST(BatchWord, TheSystemHostGivesAShortFormCmdReadsAsOneWord)
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
     SystemBatchHost host;
     CString shortPath = host.ShortPath(folder.c_str());
-    CString word;
-    bool ok = BatchWordFor(folder.c_str(), BATCH_WORD_PLAIN, host, &word);
+    BatchWord word = BatchWordFor(folder.c_str(), BATCH_WORD_PLAIN, host);
     RemoveDirectoryA(folder.c_str());
     EXPECT_EQ("", host.ShortPath((folder + "\\missing").c_str()).str());
     if (shortPath.IsEmpty() || shortPath.str() == folder) GTEST_SKIP() << "no short names here";
-    ASSERT_TRUE(ok);
-    EXPECT_EQ(shortPath.str(), word.str());
-    EXPECT_EQ(nullptr, BatchWordProblem(word, BATCH_WORD_PLAIN, host.AnsiCodePage(), host.OemCodePage()));
+    ASSERT_TRUE(word);
+    EXPECT_EQ(shortPath.str(), word.Text().str());
+    EXPECT_EQ(nullptr, BatchWordProblem(word.Text(), BATCH_WORD_PLAIN, host.AnsiCodePage(), host.OemCodePage()));
 }

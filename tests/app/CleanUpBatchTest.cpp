@@ -1,5 +1,6 @@
 // The clean-up batch text, byte for byte, for the three settings and their variants.
 #include "CleanUpBatch.h"
+#include "BatchCodePage.h"
 #include "FakeBatchHost.h"
 #include <gtest/gtest.h>
 #include <map>
@@ -164,4 +165,102 @@ TEST(CleanUpBatchText, OnlyExactApplicationNamesSelectASetting)
     for (const char* other : {"appdeck", "TRESORIA", "AppDeck ", ""}) EXPECT_EQ(CLEANUP_DEFAULT, CleanUpSettingFor(other));
     EXPECT_EQ(CLEANUP_APPDECK, CleanUpSettingFor("AppDeck"));
     EXPECT_EQ(CLEANUP_TRESORIA, CleanUpSettingFor("Tresoria"));
+}
+
+// A console that would read another code page: the batch sets the one its bytes are in
+// before its first path, and is otherwise the same, byte for byte.
+TEST(CleanUpBatchText, SetsItsCodePageFirstWhereTheConsoleWouldReadAnother)
+{
+    const struct {
+        const char* app;
+        size_t at;   // index of the line that sets the code page
+    } cases[] = {{"", 0}, {"AppDeck", 1}, {"Tresoria", 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.app);
+        FakeBatchHost plain;
+        CleanUpBatch usual = BuildCleanUpBatch(c.app, "C:\\J\xfcrgen", "V:\\pkg", "pkg", "C:\\x\\\xdc" "bung", plain);
+        FakeBatchHost host;
+        host.console.consoleValue = 65001;
+        CleanUpBatch b = BuildCleanUpBatch(c.app, "C:\\J\xfcrgen", "V:\\pkg", "pkg", "C:\\x\\\xdc" "bung", host);
+        std::string text = usual.text.str();
+        size_t pos = 0;
+        for (size_t i = 0; i < c.at; ++i) pos = text.find("\r\n", pos) + 2;
+        EXPECT_EQ(text.insert(pos, "chcp 850 > NUL\r\n"), b.text.str());
+        ASSERT_TRUE(b.oemOk);
+        EXPECT_EQ(0u, b.oemText.str().find(usual.oemText.str().substr(0, pos))) << "the same bytes before it";
+        EXPECT_TRUE(b.leftOut.empty());
+    }
+}
+
+// A file in the working directory named like a command of the batch would run in its place
+// (cmd looks there before PATH): the command goes by the system's full path, traced.
+TEST(CleanUpBatchText, ACommandShadowedInTheWorkingDirectoryGoesByItsFullPath)
+{
+    const std::string ATTRIB = "\"%SystemRoot%\\System32\\attrib.exe\" -r *.*\r\n";
+    const struct {
+        const char* app;
+        const char* planted;   // "<folder>\<name>"
+        unsigned int console;  // HKCU\Console's code page, 0 for none
+        const char* expected;  // part of the text
+        bool noted;
+    } cases[] = {
+        {"Tresoria", "C:\\Temp\\attrib", 0, "@ECHO OFF\r\n\"%SystemRoot%\\System32\\attrib.exe\" -r *.*\r\n", true},
+        {"AppDeck", "C:\\Temp\\AppDeck\\attrib", 0, "@ECHO OFF\r\n\"%SystemRoot%\\System32\\attrib.exe\" -r *.*\r\n", true},
+        {"AppDeck", "C:\\Temp\\attrib", 0, "@ECHO OFF\r\nattrib -r *.*\r\n", false},   // not where it runs
+        {"Tresoria", "C:\\Temp\\chcp", 437, "@ECHO OFF\r\n\"%SystemRoot%\\System32\\chcp.com\" 850 > NUL\r\nattrib -r", true},
+        {"", "C:\\Temp\\chcp", 65001, "\"%SystemRoot%\\System32\\chcp.com\" 850 > NUL\r\n:repeat\r\n", true},
+        {"", "C:\\Temp\\attrib", 0, ":repeat\r\n", false},   // the default batch names no external command
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.app) + " " + c.planted);
+        FakeBatchHost host;
+        host.planted.insert(c.planted);
+        host.console.consoleValue = c.console;
+        CleanUpBatch b = BuildCleanUpBatch(c.app, "C:\\Temp", "V:\\pkg", "", "", host);
+        EXPECT_EQ(0u, b.text.str().find(c.expected)) << b.text.str();
+        ASSERT_EQ(c.noted ? 1u : 0u, b.leftOut.size());
+        if (c.noted) { EXPECT_NE(std::string::npos, b.leftOut[0].str().find("by its full path")) << b.leftOut[0].str(); }
+    }
+}
+
+// Each code page pair: the file's bytes read back in the OEM code page are the text; a path
+// of ours with a character that has no form there loses only its own lines.
+TEST(CleanUpBatchText, EveryCodePageReadsBackTheTextAndRefusesOnlyAPathWithoutForm)
+{
+    const struct {
+        unsigned int oem, ansi;
+        const char* temp;        // ANSI bytes
+        const char* folder;      // an "/RmAbsDir" value, ANSI bytes
+        bool tempUsable;         // the temporary directory has a form in the OEM code page
+    } cases[] = {
+        {437, 1252, "C:\\J\xfcrgen", "C:\\x\\\xdc" "bung", true},
+        {437, 1252, "C:\\\xd8rsted", "C:\\x\\\xdc" "bung", false},
+        {850, 1252, "C:\\\xd8rsted", "C:\\x\\Stra\xdf" "e", true},
+        {852, 1250, "C:\\\xa3ukasz", "C:\\x\\\xaf\xf3\xb3w", true},          // Łukasz, Żółw
+        {852, 1250, "C:\\T\x80", "C:\\x\\\xaf\xf3\xb3w", false},              // the euro sign
+        {65001, 65001, "C:\\J\xc3\xbcrgen", "C:\\x\\\xe4\xb8\xad\xe6\x96\x87", true},   // ü, 中文
+        {54936, 54936, "C:\\J\xa8\xb9rgen", "C:\\x\\\xd6\xd0\xce\xc4", true},   // ü, 中文
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.oem) + "/" + std::to_string(c.ansi) + " " + c.temp);
+        FakeBatchHost host({}, c.oem, c.ansi);
+        CleanUpBatch b = BuildCleanUpBatch("", c.temp, "V:\\pkg", "", c.folder, host);
+        ASSERT_TRUE(b.oemOk);
+        std::wstring written, read;
+        ASSERT_TRUE(AnsiToWide(b.text, c.ansi, &written, host.CodePages()));
+        ASSERT_TRUE(OemToWide(b.oemText, c.oem, &read, host.CodePages()));
+        EXPECT_TRUE(written == read) << "cmd reads another text";
+        EXPECT_NE(std::string::npos, b.text.str().find(std::string("rmdir /S /Q ") + c.folder + "\r\n"));
+        EXPECT_EQ(c.tempUsable, b.text.str().find(std::string("del \"") + c.temp + "\\remove.bat\"") != std::string::npos);
+        EXPECT_EQ(c.tempUsable ? 0u : 2u, b.leftOut.size()) << "one note for the directory's lines, one for the batch's own";
+        EXPECT_NE(std::string::npos, b.text.str().find("del \"msvcp60.dll\"  > NUL\r\n")) << "the rest stays";
+    }
+}
+
+TEST(CleanUpBatchText, ADataSafeBatchWithoutStartFolderHasNoBareDelete)
+{
+    CleanUpBatch b = BuildCleanUpBatch("Tresoria", "C:\\Temp", "", "", "", FakeBatchHost());
+    EXPECT_EQ(std::string::npos, b.text.str().find("del /F /S /Q")) << b.text.str();
+    ASSERT_EQ(1u, b.leftOut.size());
+    EXPECT_NE(std::string::npos, b.leftOut[0].str().find("the start folder [] is empty"));
 }

@@ -1,5 +1,8 @@
 // Where the program was started from, whether an instance stays, and the copy's command line.
 #include "Relocation.h"
+#include "XParamList.h"
+#include <map>
+#include <string>
 #include <gtest/gtest.h>
 
 TEST(StartFolder, IsTheCommandLineBeforeTheFirstProgramName)
@@ -29,53 +32,61 @@ TEST(InstanceMode, StaysInTempOrWithRemoveOnlyOne)
     EXPECT_FALSE(RunsHere("V:\\pkg", "", 0));
 }
 
-TEST(RestartCommandLine, CarriesTheOptionsAndPrefersTheAbsoluteFolder)
+// What the copy's tokenizer reads from a restart line: the last value of each key.
+std::map<std::string, std::string> CopyReads(const char* line)
 {
-    EXPECT_EQ("C:\\Temp\\Vacater.exe /DriveLetter=V /CleanUpOnly=1 /RmDir=pkg /VKDriveLetter=V:",
-              BuildRestartCommandLine("C:\\Temp", 'V', 1, "pkg", "", "V:").str());
-    EXPECT_EQ("C:\\T\\Vacater.exe /DriveLetter=E /CleanUpOnly=-3 /RmAbsDir=\"C:\\a b\" /VKDriveLetter=F",
-              BuildRestartCommandLine("C:\\T", 'E', -3, "rel", "C:\\a b", "F").str());
-    EXPECT_EQ("C:\\T\\Vacater.exe", BuildRestartCommandLine("C:\\T", 'E', 1, "", "", "F").str());
-    // A folder value was left out: the other options still go to the copy.
-    EXPECT_EQ("C:\\T\\Vacater.exe /DriveLetter=E /CleanUpOnly=1 /VKDriveLetter=F",
-              BuildRestartCommandLine("C:\\T", 'E', 1, "", "", "F", true).str());
-    EXPECT_EQ("C:\\T\\Vacater.exe /DriveLetter=E /CleanUpOnly=1 /RmDir=x /VKDriveLetter=F",
-              BuildRestartCommandLine("C:\\T", 'E', 1, "x", "", "F", true).str());
+    std::map<std::string, std::string> keys;
+    XParamList params;
+    params.SetCommandLine(line);
+    if (params.Parse())
+        for (int i = 0; i < params.GetCount(); ++i) keys[params.GetKey(i)] = params.GetValue(i);
+    return keys;
 }
 
-TEST(RestartCommandLine, CarriesOnlyFolderValuesTheCopyReadsBackAndMayRemove)
+TEST(RestartCommandLine, CarriesEveryFolderValueTheCopyReadsBackUnchanged)
 {
-    BatchFolderContext copy;
-    copy.workDir = "C:\\users\\bob\\Temp";
-    copy.folders = {{"C:\\users\\bob", "a user profile"}, {"C:\\users\\bob\\Temp", "the temporary directory"}};
-    copy.ansiCodePage = 1252;
-    copy.oemCodePage = 850;
     const std::string longName(300, 'a');
     const struct {
-        const char *option, *value;
-        RestartFolderVerdict verdict;
-        const char* reason;   // part of it
+        const char *tempDir, *rmDir, *rmAbsDir, *vk;
+        const char* options;   // after tempDir + "\Vacater.exe"
+        const char* leftOut;   // the option left off, and part of its reason
+        const char* reason;
     } cases[] = {
-        {"/RmDir", "oldpkg", RESTART_FOLDER_CARRIED, ""},
-        {"/RmAbsDir", "C:\\x\\cache", RESTART_FOLDER_CARRIED, ""},
-        {"/RmAbsDir", "C:\\x\\\xdc" "bung", RESTART_FOLDER_CARRIED, ""},
-        {"/RmDir", "", RESTART_FOLDER_CARRIED, ""},
-        // The copy would read another value: a blank ends the unquoted one, a quote either.
-        {"/RmDir", "C:\\x\\target b", RESTART_FOLDER_CHANGED, "blank"},
-        {"/RmAbsDir", "C:\\x\\a\"b", RESTART_FOLDER_CHANGED, "double quote"},
-        {"/RmDir", "a\"b", RESTART_FOLDER_CHANGED, "double quote"},
-        {"/RmAbsDir", longName.c_str(), RESTART_FOLDER_CHANGED, "would reach the copy as [aaaa"},
-        // Carried unchanged, but the copy's check refuses it.
-        {"/RmAbsDir", "C:\\x\\target b", RESTART_FOLDER_REFUSED, "a blank"},
-        {"/RmAbsDir", "C:\\users\\bob", RESTART_FOLDER_REFUSED, "a user profile"},
-        {"/RmDir", "..", RESTART_FOLDER_REFUSED, "component .."},
-        {"/RmAbsDir", "C:\\x\\T\x80", RESTART_FOLDER_REFUSED, "OEM"},
+        {"C:\\T", "", "E:\\x y", "Q:", " /DriveLetter=E /CleanUpOnly=7 /RmAbsDir=\"E:\\x y\" /VKDriveLetter=Q:", "", ""},
+        {"C:\\T", "pkg", "", "Q:", " /DriveLetter=E /CleanUpOnly=7 /RmDir=pkg /VKDriveLetter=Q:", "", ""},
+        {"C:\\T", "rel", "C:\\a b", "F", " /DriveLetter=E /CleanUpOnly=7 /RmAbsDir=\"C:\\a b\" /VKDriveLetter=F", "", ""},
+        {"C:\\T", "", "", "Q:", "", "", ""},
+        {"C:\\my temp", "x", "", "", " /DriveLetter=E /CleanUpOnly=7 /RmDir=x /VKDriveLetter=", "", ""},
+        // The copy's own check decides about these: the restart line carries them as given.
+        {"C:\\T", "", "C:\\users\\bob", "Q:", " /DriveLetter=E /CleanUpOnly=7 /RmAbsDir=\"C:\\users\\bob\" /VKDriveLetter=Q:", "", ""},
+        {"C:\\T", "..", "", "Q:", " /DriveLetter=E /CleanUpOnly=7 /RmDir=.. /VKDriveLetter=Q:", "", ""},
+        {"C:\\T", "", "C:\\x\\T\x80", "Q:", " /DriveLetter=E /CleanUpOnly=7 /RmAbsDir=\"C:\\x\\T\x80\" /VKDriveLetter=Q:", "", ""},
+        {"C:\\T", "", "C:\\x\\\xdc" "bung", "Q:", " /DriveLetter=E /CleanUpOnly=7 /RmAbsDir=\"C:\\x\\\xdc" "bung\" /VKDriveLetter=Q:", "", ""},
+        // The copy would read another value: left off, the other options go.
+        {"C:\\T", "C:\\x\\target b", "", "Q:", " /DriveLetter=E /CleanUpOnly=7 /VKDriveLetter=Q:", "/RmDir", "holds a blank"},
+        {"C:\\T", "", "C:\\x\\a\"b", "Q:", " /DriveLetter=E /CleanUpOnly=7 /VKDriveLetter=Q:", "/RmAbsDir", "double quote"},
+        {"C:\\T", "a\"b", "", "Q:", " /DriveLetter=E /CleanUpOnly=7 /VKDriveLetter=Q:", "/RmDir", "double quote"},
+        {"C:\\T", "ok", "a\"b", "Q:", " /DriveLetter=E /CleanUpOnly=7 /VKDriveLetter=Q:", "/RmAbsDir", "double quote"},
+        {"C:\\T", "", longName.c_str(), "Q:", " /DriveLetter=E /CleanUpOnly=7 /VKDriveLetter=Q:", "/RmAbsDir",
+         "would reach the copy as [aaaa"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.option) + "=" + c.value);
-        CString reason = "stale";
-        EXPECT_EQ(c.verdict, RestartFolderCarried(c.option, c.value, copy, &reason));
-        if (*c.reason) { EXPECT_NE(std::string::npos, reason.str().find(c.reason)) << reason.str(); }
-        else { EXPECT_EQ("", reason.str()); }
+        SCOPED_TRACE(std::string(c.rmDir) + "|" + c.rmAbsDir);
+        RestartOptions options = {c.tempDir, 'E', 7, c.rmDir, c.rmAbsDir, c.vk};
+        RestartPlan plan = PlanRestart(options);
+        EXPECT_EQ(std::string(c.tempDir) + "\\Vacater.exe" + c.options, plan.commandLine.str());
+        EXPECT_EQ(c.leftOut, plan.leftOutOption.str());
+        EXPECT_NE(std::string::npos, plan.leftOutReason.str().find(c.reason)) << plan.leftOutReason.str();
+        // The option the plan names is exactly what the copy reads; a left-out one is not there at all.
+        std::map<std::string, std::string> read = CopyReads(plan.commandLine);
+        if (*c.leftOut) { EXPECT_EQ(plan.leftOutOption == "/RmAbsDir" ? c.rmAbsDir : c.rmDir, plan.leftOutValue.str()); }
+        bool absolute = *c.rmAbsDir != '\0';
+        std::string sent = plan.folderOption.str();
+        EXPECT_EQ(*c.leftOut || !(*c.rmDir || *c.rmAbsDir) ? "" : absolute ? "/RmAbsDir" : "/RmDir", sent);
+        for (const char* option : {"/RmDir", "/RmAbsDir"}) {
+            if (sent == option) { EXPECT_EQ(absolute ? c.rmAbsDir : c.rmDir, read[option]); }
+            else { EXPECT_EQ(0u, read.count(option)) << option; }
+        }
+        if (*c.options) { EXPECT_EQ(c.vk, read["/VKDriveLetter"]); }
     }
 }

@@ -1,5 +1,6 @@
-// Starting the program from the token drive: the relocated copy with its exact command
-// line, the modes that stay in place or only sleep, the instance limit and a failed copy.
+// Starting the program from the token drive, end to end: the relocated copy with its exact
+// command line, and the modes that stay in place or only sleep. The relocation's rules (the
+// instance limit, the order of the copies, the message boxes) are tested against a fake host.
 #include "AppTestSupport.h"
 
 using namespace apptest;
@@ -13,11 +14,9 @@ TEST_F(RelocatedCopy, StartsFromTempWithTheRestartLineAndRecognisesItself)
     } cases[] = {
         {"temp", "/RmDir=oldpkg /CleanUpOnly=0 /VKDriveLetter=V: /Application=AppDeck",
          " /DriveLetter=V /CleanUpOnly=0 /RmDir=oldpkg /VKDriveLetter=V:", ""},
-        {"my temp dir", "/RmDir=ignored /RmAbsDir=\"C:\\vactest\\abs\xdc" "dir\" /CleanUpOnly=0 /VKDriveLetter=V:",
-         " /DriveLetter=V /CleanUpOnly=0 /RmAbsDir=\"C:\\vactest\\abs\xdc" "dir\" /VKDriveLetter=V:", "C:\\home of test"},
-        // A folder the copy's batch would refuse (a blank) is left off; the other options go.
-        {"temp3", "/RmAbsDir=\"C:\\vactest\\abs dir\" /CleanUpOnly=0 /VKDriveLetter=V:",
-         " /DriveLetter=V /CleanUpOnly=0 /VKDriveLetter=V:", ""},
+        // A folder with a blank goes on in quotes; the copy's own check decides what its batch removes.
+        {"my temp dir", "/RmDir=ignored /RmAbsDir=\"C:\\vactest\\abs dir\" /CleanUpOnly=0 /VKDriveLetter=V:",
+         " /DriveLetter=V /CleanUpOnly=0 /RmAbsDir=\"C:\\vactest\\abs dir\" /VKDriveLetter=V:", "C:\\home of test"},
     };
     WriteScenario(SCENARIO_VETO_FOREVER); // keeps the copy busy while it is looked at
     for (const Case& c : cases) {
@@ -49,34 +48,26 @@ TEST_F(RelocatedCopy, StartsFromTempWithTheRestartLineAndRecognisesItself)
     }
 }
 
-TEST_F(RelocatedCopy, FromAnotherNameOrAQuotedDriveRootStartsFromThatFolder)
+TEST_F(RelocatedCopy, FromAQuotedDriveRootStartsFromThatDrive)
 {
     struct RootCleaner {   // the package in the drive root goes with the test
-        ~RootCleaner() { for (const char* n : PACKAGE_FILES) DeleteFileA((std::string("V:\\") + n).c_str()); }
+        ~RootCleaner() { for (const char* n : SHIPPED_FILES) DeleteFileA((std::string("V:\\") + n).c_str()); }
     } cleaner;
     PlacePackage("V:");
-    CopyFileA((m_package + "\\Vacater.exe").c_str(), (m_package + "\\Remover.exe").c_str(), FALSE);
     WriteScenario(SCENARIO_VETO_FOREVER);
-    // Under another name the current folder (the package's) is the start folder.
-    for (std::string folder : {m_package, std::string("V:")}) {
-        bool root = folder == "V:";
-        SCOPED_TRACE(folder);
-        DWORD first = 0;
-        HANDLE h = root ? Launch("\"V:\\Vacater.exe\" /RmDir=x", "V:\\", m_env, &first)
-                        : Start(folder + "\\Remover.exe", "/RmDir=x", &first);
-        ASSERT_TRUE(WaitForExit(h, 30000));
-        if (root) CloseHandle(h);
-        DWORD copy = RelocatedInstance();
-        ASSERT_NE(0u, copy);
-        ExpectPackageCopied(folder);
-        Remote r;
-        ASSERT_TRUE(ReadRemote(copy, r));
-        EXPECT_EQ(m_temp + "\\Vacater.exe /DriveLetter=V /CleanUpOnly=0 /RmDir=x /VKDriveLetter=", r.commandLine);
-        if (root) {   // the first trace still shows the opening quote
-            EXPECT_NE(std::string::npos, LogOf(first).find("REMOVE_EXE : CurrentPath :  \"V: "));
-        }
-        KillProcess(copy);
-    }
+    DWORD first = 0;
+    HANDLE h = Launch("\"V:\\Vacater.exe\" /RmDir=x", "V:\\", m_env, &first);
+    ASSERT_TRUE(WaitForExit(h, 30000));
+    CloseHandle(h);
+    DWORD copy = RelocatedInstance();
+    ASSERT_NE(0u, copy);
+    ExpectPackageCopied("V:");
+    Remote r;
+    ASSERT_TRUE(ReadRemote(copy, r));
+    EXPECT_EQ(m_temp + "\\Vacater.exe /DriveLetter=V /CleanUpOnly=0 /RmDir=x /VKDriveLetter=", r.commandLine);
+    // The first trace still shows the opening quote.
+    EXPECT_NE(std::string::npos, LogOf(first).find("REMOVE_EXE : CurrentPath :  \"V: "));
+    KillProcess(copy);
 }
 
 using InPlace = AppRun;
@@ -102,28 +93,4 @@ TEST_F(InPlace, SleepOnlySleepsAndEnds)
         EXPECT_TRUE(ListDir(m_temp).empty());
     }
     EXPECT_FALSE(Exists(m_root + "\\journal.txt"));
-}
-
-TEST_F(InPlace, ThreeRunningInstancesMakeItWaitOnceAndEnd)
-{
-    StartFromToken("/Sleep=60000");
-    StartFromToken("/Sleep=60000");
-    ASSERT_TRUE(WaitUntil([] { return ProcessesNamed("Vacater.exe").size() == 2; }, 20000));
-    ASSERT_TRUE(WaitForExit(StartFromToken("/RmDir=x"), 30000));
-    EXPECT_TRUE(ListDir(m_temp).empty()) << "no copy is made while two others run";
-}
-
-TEST_F(InPlace, FailedCopyShowsErrorBoxesAndStartsNothing)
-{
-    UseTemp(m_root + "\\missing", false);
-    DWORD pid = 0;
-    HANDLE process = StartFromToken("/RmDir=x", &pid);
-    std::vector<std::string> boxes;
-    ASSERT_TRUE(WaitUntil([&] {
-        for (const std::string& text : CloseErrorBoxes(pid)) boxes.push_back(text);
-        return WaitForExit(process, 0);
-    }, 30000)) << "the instance did not end";
-    EXPECT_EQ(std::vector<std::string>({"CreateFile (temp) Error:INVALID_HANDLE_VALUE",
-                                        "Vacater-Tool could not be started"}), boxes);
-    EXPECT_TRUE(ProcessesNamed("Vacater.exe").empty());
 }

@@ -14,8 +14,8 @@ using namespace ejecttest;
 
 namespace {
 
-const char* const CMD1 = "eject \"usb\\vid_3e7a&pid_40*\"";
-const char* const CMD2 = "eject \"usb\\vid_3e7a&pid_41*\"";
+const char* const CMD1 = EJECT_COMMAND_1;
+const char* const CMD2 = EJECT_COMMAND_2;
 
 // The calls of one command: a new handle, the passes on it with flags 0, one 16000-byte buffer
 // and device 0, "error" asked for after a failure, and the handle released through the
@@ -78,8 +78,8 @@ protected:
     std::vector<SplashInfo> m_after;
 };
 
-const char* const S1 = "command eject \"usb\\vid_3e7a&pid_40*\"\npass\n";
-const char* const S2 = "command eject \"usb\\vid_3e7a&pid_41*\"\npass\n";
+const char* const S1 = "command " EJECT_COMMAND_1 "\npass\n";
+const char* const S2 = "command " EJECT_COMMAND_2 "\npass\n";
 
 } // namespace
 
@@ -122,21 +122,35 @@ TEST_F(EjectVaultik, ResultAndLibraryCallsFollowWhatTheDeviceReports)
 // refusal too, staying for its display time and going once the worker dispatches its timer.
 TEST_F(EjectVaultik, SplashesFollowTheSettings)
 {
+    static const char ONLY_EJECTED[] = "[Application]\r\nRemoveSplash=removesplash.bmp\r\n"
+                                       "EjectOKSplash=ejectoksplash.bmp\r\nEjectOKTime=1000\r\nEjectOKOnlyEjected=1\r\n";
+    static const char ONLY_EJECTED_OFF[] = "[Application]\r\nRemoveSplash=removesplash.bmp\r\n"
+                                           "EjectOKSplash=ejectoksplash.bmp\r\nEjectOKTime=1000\r\nEjectOKOnlyEjected=0\r\n";
     const std::string veto = std::string(S2) + "info EJECTED_FAILED\nerror CR_REMOVE_VETOED\n";
     struct Case {
         const char* name;
         const char* ini;  // nullptr: no settings file; "": the package's
         std::string scenario;
         size_t passes;
-        const char* first;   // the first splash's text; nullptr: no splash
+        const char* first;   // the first splash's window text; nullptr: no splash
         const char* second;
+        bool captioned = true;   // the first splash has a caption bar
     } cases[] = {
         {"no settings file", nullptr, "", 20, nullptr, nullptr},
         {"pictures broken or missing", "[Application]\r\nRemoveSplash=broken.bmp\r\nEjectOKSplash=missing.gif\r\n",
          "", 20, nullptr, nullptr},
-        {"empty caption", "[Application]\r\nRemoveSplash=removesplash.bmp\r\n[Strings]\r\nRemoving=\r\n", "", 20, "",
-         nullptr},
+        // No caption bar, but a name for screen readers: the default caption.
+        {"empty caption", "[Application]\r\nRemoveSplash=removesplash.bmp\r\n[Strings]\r\nRemoving=\r\n", "", 20,
+         "Vaultik wird ausgeworfen", nullptr, false},
         {"the package", "", veto, 11, "Vaultik wird ausgeworfen", "Sie k\xF6nnen Vaultik jetzt entfernen!"},
+        {"only after an ejected device: refused", ONLY_EJECTED, veto, 11, "Vaultik wird ausgeworfen", nullptr},
+        {"only after an ejected device: ejected", ONLY_EJECTED, std::string(S2) + "info EJECTED\n", 11,
+         "Vaultik wird ausgeworfen", "Sie k\xF6nnen Vaultik jetzt entfernen!"},
+        {"only after an ejected device: counted", ONLY_EJECTED,
+         std::string(S2) + "output device_s_ejected=1\npass\noutput device_s_ejected=0\n", 12,
+         "Vaultik wird ausgeworfen", "Sie k\xF6nnen Vaultik jetzt entfernen!"},
+        {"setting 0 keeps every second splash", ONLY_EJECTED_OFF, veto, 11, "Vaultik wird ausgeworfen",
+         "Sie k\xF6nnen Vaultik jetzt entfernen!"},
     };
     ASSERT_TRUE(WriteBytes(m_dir.path("broken.bmp"), "BM this is no bitmap"));
     CopyFromPackage("removesplash.bmp", "removesplash.bmp");
@@ -150,14 +164,14 @@ TEST_F(EjectVaultik, SplashesFollowTheSettings)
         if (c.ini && !*c.ini) CopyFromPackage("Application.ini", "Application.ini");
         UseScenario(m_dir, c.scenario);
         m_execs.clear();
-        EXPECT_EQ(c.scenario.empty() ? 0 : -2, Run());
+        EXPECT_EQ(c.scenario.find("CR_REMOVE_VETOED") == std::string::npos ? 0 : -2, Run());
         ASSERT_EQ(c.passes, m_execs.size()) << "both commands still run";
         for (const auto& shown : m_execs) {
             ASSERT_EQ(c.first ? 1u : 0u, shown.size());
             if (!c.first) continue;
             EXPECT_EQ(m_execs[0][0].hWnd, shown[0].hWnd) << "one splash for all passes";
             EXPECT_TRUE(shown[0].visible);
-            EXPECT_EQ(*c.first != 0, (shown[0].style & WS_CAPTION) != 0);
+            EXPECT_EQ(c.captioned, (shown[0].style & WS_CAPTION) == WS_CAPTION);
             EXPECT_EQ(c.first, shown[0].text);
             EXPECT_EQ(400, shown[0].window.right - shown[0].window.left);
             EXPECT_EQ(300, shown[0].window.bottom - shown[0].window.top);

@@ -1,6 +1,7 @@
 // Splash windows as a person sees them: size, place, caption, picture, and when they go.
 #include "EjectSupport.h"
 #include <Splash.h>
+#include <SplashPlacement.h>
 #include <gtest/gtest.h>
 
 using namespace ejecttest;
@@ -68,4 +69,57 @@ TEST_F(SplashWindow, DisplayTimeHidesItWhileTimeZeroKeepsIt)
     EXPECT_TRUE(IsWindowVisible(pKept->GetSafeHwnd()));
     CSplashWnd::HideSplashScreen(pKept);
     EXPECT_TRUE(SplashWindows(GetCurrentThreadId()).empty());
+}
+
+// The monitor that holds the cursor gets the window, centred on its work area (taskbar
+// left out), whatever the monitors' layout; a picture larger than the area keeps its top
+// left corner (and caption bar) on that monitor.
+TEST(SplashPlacement, CentredOnTheWorkAreaItIsGiven)
+{
+    struct Case {
+        const char* name;
+        RECT area;
+        SIZE window;
+        POINT at;
+    } cases[] = {
+        {"primary, taskbar below", {0, 0, 1920, 1040}, {400, 300}, {760, 370}},
+        {"second monitor right of it", {1920, 0, 4480, 1400}, {400, 300}, {3000, 550}},
+        {"monitor left of the primary", {-1280, 0, 0, 984}, {400, 300}, {-840, 342}},
+        {"monitor above, taskbar at its top", {0, -1080, 1920, -40}, {400, 300}, {760, -710}},
+        {"odd sizes round towards the left", {0, 0, 1001, 701}, {400, 300}, {300, 200}},
+        {"larger than the area", {100, 50, 900, 650}, {1000, 700}, {100, 50}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        POINT at = CentredOnWorkArea(c.window, c.area);
+        EXPECT_EQ(c.at.x, at.x);
+        EXPECT_EQ(c.at.y, at.y);
+    }
+}
+
+// Shown above every window, while the window the user works in keeps the focus; the
+// picture is the client area pixel for pixel.
+TEST_F(SplashWindow, StaysOnTopWithoutTakingTheFocus)
+{
+    HWND work = CreateWindowExA(0, "STATIC", "work", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 300, 200, nullptr,
+                                nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, work);
+    SetForegroundWindow(work);
+    SetActiveWindow(work);
+    PumpFor(100);
+    ASSERT_EQ(work, GetActiveWindow());
+
+    CSplashWnd* pSplash = CSplashWnd::ShowSplashScreen(nullptr, MakeBitmap(123, 77, BLUE, YELLOW), 0, 0);
+    ASSERT_NE(nullptr, pSplash);
+    PumpFor(100);
+    std::vector<SplashInfo> shown = SplashWindows(GetCurrentThreadId());
+    ASSERT_EQ(1u, shown.size());
+    EXPECT_EQ(work, GetActiveWindow()) << "the splash took the focus";
+    EXPECT_EQ(work, GetForegroundWindow());
+    EXPECT_TRUE(GetWindowLongA(shown[0].hWnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_TRUE(shown[0].visible);
+    EXPECT_EQ(123, shown[0].client.right);
+    EXPECT_EQ(77, shown[0].client.bottom);
+    CSplashWnd::HideSplashScreen(pSplash);
+    DestroyWindow(work);
 }

@@ -31,17 +31,34 @@ public:
         SetTimer(7, 10);
         return CDialog::OnInitDialog();
     }
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    LRESULT DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override
     {
+        if (message == WM_INITDIALOG) routedInits++;
         if (message == WM_PING) return 1234;
-        if (message != WM_TIMER || wParam != 7) return CDialog::WindowProc(message, wParam, lParam);
+        if (message != WM_TIMER || wParam != 7) return DialogProcDefault(message, wParam, lParam);
         KillTimer(7);
         if (modal) EndDialog(42);
         else DestroyWindow();
         return 0;
     }
-    int inits = 0;
+    int inits = 0, routedInits = 0;
     bool modal = false;
+};
+
+// Answers WM_GETTEXTLENGTH through Default() after a nested message of its own was handled,
+// and offers Default() to a caller outside any message.
+class NestingDialog : public CDialog {
+public:
+    NestingDialog() : CDialog(TEMPLATE) {}
+    LRESULT DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message == WM_PING) return 1234 + Default();   // the system answers 0 for WM_PING
+        if (message != WM_GETTEXTLENGTH) return DialogProcDefault(message, wParam, lParam);
+        nested = SendMessage(WM_PING);
+        return Default();
+    }
+    LRESULT DefaultOutsideAMessage() { return Default(); }
+    LRESULT nested = 0;
 };
 
 struct TestApp : CWinApp {
@@ -81,8 +98,9 @@ TEST(ResourceDialog, ModelessDialogRunsInitAndItsEndEndsTheApplicationLoop)
     app.m_pMainWnd = &dlg;
     ASSERT_TRUE(dlg.Create(TEMPLATE));
     EXPECT_EQ(1, dlg.inits);
+    EXPECT_EQ(1, dlg.routedInits) << "WM_INITDIALOG takes the one route too";
     EXPECT_FALSE(IsWindowVisible(dlg.GetSafeHwnd()));
-    EXPECT_EQ(1234, SendMessageA(dlg.GetSafeHwnd(), WM_PING, 0, 0)) << "messages reach WindowProc";
+    EXPECT_EQ(1234, SendMessageA(dlg.GetSafeHwnd(), WM_PING, 0, 0)) << "messages reach DialogProc";
     app.Run();
     EXPECT_TRUE(app.exited);
     EXPECT_EQ(nullptr, dlg.GetSafeHwnd());
@@ -98,4 +116,16 @@ TEST(ResourceDialog, ModalDialogReturnsWhatEndDialogGivesOrMinusOneWithoutTempla
     TimedDialog missing(999);
     EXPECT_FALSE(missing.Create(999));
     EXPECT_EQ(-1, missing.DoModal());
+}
+
+TEST(ResourceDialog, DefaultAnswersForTheMessageBeingHandledAndNothingOutsideOne)
+{
+    NestingDialog dlg;
+    ASSERT_TRUE(dlg.Create(TEMPLATE));
+    // The caption "Framework test": the system's answer for WM_GETTEXTLENGTH, not the 0 it
+    // gives for the WM_PING handled in between.
+    EXPECT_EQ(14, SendMessageA(dlg.GetSafeHwnd(), WM_GETTEXTLENGTH, 0, 0));
+    EXPECT_EQ(1234, dlg.nested);
+    EXPECT_EQ(0, dlg.DefaultOutsideAMessage());
+    dlg.DestroyWindow();
 }

@@ -1,6 +1,7 @@
 // A small program that logs, started by the log tests with chosen registry settings and
 // environment. argv[1] names what it does; its exit code is 0 unless something it checks
 // itself went wrong.
+#include "ProductFacts.h"
 #include "debug.h"
 #include <zvcrypt/Log.h>
 #include <windows.h>
@@ -13,7 +14,7 @@ static zvCLogInit s_logInit;
 
 namespace {
 
-const char* const APP_KEY = "Software\\Zevtron Systems\\Zevtron Vaultik\\tresoria";
+const char* const APP_KEY = ZV_SETTINGS_KEY;
 const char* const SRC = "C:\\src\\child.cpp";
 
 // Constructed before every logger guard and destroyed after the last of them, so its

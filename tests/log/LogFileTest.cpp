@@ -1,6 +1,7 @@
 // The log file as another program sees it: a child process logs with real registry
 // settings and environment, and the tests compare the bytes of its log file. (The ring
 // back-end alone: LogRingTest.cpp.)
+#include "ProductFacts.h"
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <cstring>
@@ -19,7 +20,7 @@
 
 namespace {
 
-const char* const APP_KEY = "Software\\Zevtron Systems\\Zevtron Vaultik\\tresoria";
+const char* const APP_KEY = ZV_SETTINGS_KEY;
 const char* const CONF_KEY = "Software\\Zevtron Systems\\LogTests\\conf";
 
 // One registry value: a number (REG_DWORD) or a text (REG_SZ); an empty text removes it.
@@ -165,9 +166,15 @@ std::vector<Case> cases()
 {
     const std::vector<Val> early = {N("LogLevel", 0x01000000), S("LogPath", "$D\\test.log"), N("PrintOut", 0)};
     return {
-        // A new file is not read back for its mark: no read error reaches standard error.
+        // A new plain file is open for writing only: the read of its mark fails, and the
+        // direct trace says so on standard error (once per run: the second run deletes the
+        // log and creates it again).
         {"ClearOnStartEmptiesThePreviousLog", "trace", {}, {},
-         {{T, "createlog();", 1}, {T, "continuelog();", 0}, {T, "Hello 5", 1}, {"stderr.txt", ":-[", 0}}, {}, 2},
+         {{T, std::string("\0\0createlog();", 14), STARTS}, {T, "continuelog();", 0}, {T, "Hello 5", 1},
+          {"stderr.txt", ":-[can't read from file descriptor ", 1}, {"stderr.txt", " 2 Bytes\r", 1},
+          {"stderr.txt", ":-[", 1}}, {}, 2},
+        {"ContinuedLogReadsItsMarkSilently", "trace", {N("LogClear", 0)}, {},
+         {{T, "continuelog();", 1}, {"stderr.txt", ":-[", 0}}, {}, 1, T, std::string("\0\0old\r\n", 7)},
         {"LevelZeroTouchesNoFile", "trace", {N("LogLevel", 0)}, {N("LogLevel", 0), S("LogPath", "$D\\test.log")},
          {{T, "", ABSENT}}},
         {"NullTextStartsNothing", "nulltext", {}, {}, {{T, "", ABSENT}}},
@@ -219,6 +226,8 @@ std::vector<Case> cases()
          {S("LogPath", ""), N("LogFileAppendPID", 1), N("LogFileAppendProcName", 1), S("LogFileName", "app.log"),
           S("LogDirName", "$D")}, {}, {{"app.log_log_child.exe.log_$P.log", "Hello 5\r\n", 1}},
          {{"USERPROFILE", "$D\\profile"}}},
+        {"ProfileVariableInTheLogPathIsExpanded", "trace", {S("LogPath", "%USERPROFILE%\\wow32.log")}, {},
+         {{"wow32.log", "Hello 5\r\n", 1}}, {{"USERPROFILE", "$D"}}},
         {"PidIsAppendedToTheLogPath", "trace", {S("LogPath", "$D\\p"), N("LogFileAppendPID", 1)}, {},
          {{"p-$P.log", "Hello 5\r\n", 1}}},
         {"StandardErrorCanGoBesideTheLog", "raw", {N("LogRedirectSTDERR", 1)}, {}, {{"test.log.stderr", "raw text 7\r", 1}}},

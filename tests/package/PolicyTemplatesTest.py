@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """The Group Policy templates of package/policy/ against the program's sources: every value
 the logger reads (zvcrypt/src/LogInt.cpp, zvCLog::configure) is one policy in the settings
-key that app/Vacater.cpp hands to the logger and one in its WOW6432Node twin, with the
+key (app/ProductFacts.txt) and one in its WOW6432Node twin, with the
 registry type and range the logger reads it with; every text and presentation the ADMX
 refers to is in both language files.
 
@@ -16,6 +16,8 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import unittest_main  # noqa: E402
 
 SOURCE = sys.argv.pop(1) if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..", "..")
+sys.path.insert(0, os.path.join(SOURCE, "scripts"))
+import product_facts  # noqa: E402
 NS = {"p": "http://schemas.microsoft.com/GroupPolicy/2006/07/PolicyDefinitions"}
 POLICY = os.path.join(SOURCE, "package", "policy")
 LANGUAGES = ("en-US", "de-DE")
@@ -27,20 +29,8 @@ def source(*parts):
         return f.read()
 
 
-def c_string(literal):
-    return literal.encode().decode("unicode_escape")
-
-
 def c_number(text):
     return int(text.rstrip("uUlL"), 0)
-
-
-def settings_key():
-    """The key the application hands to the logger (DebugInit with SETTINGS_KEY)."""
-    text = source("app", "Vacater.cpp")
-    m = re.search(r'SETTINGS_KEY\s*=\s*"((?:[^"\\]|\\.)*)"', text)
-    assert m and "DebugInit(SETTINGS_KEY" in text, "no settings key in app/Vacater.cpp"
-    return c_string(m.group(1))
 
 
 def logger_values():
@@ -75,6 +65,12 @@ def logger_values():
             values[name] = ("enum", sorted(v for k, v in consts.items() if k.startswith("IOFILE_")))
         else:
             values[name] = ("number", (0, DWORD_MAX))
+    # The log path's texts are read apart, in zvCLog::setPath.
+    path_part = cpp[cpp.index("void zvCLog::setPath(const Config& store)"):]
+    path_part = path_part[:path_part.index("\n}\n")]
+    for m in re.finditer(r'std::make_pair\("(\w+)", &settings\.m\w+\)', path_part):
+        assert m.group(1) not in values, m.group(1) + " is read twice"
+        values[m.group(1)] = ("text", None)
     return values
 
 
@@ -90,7 +86,7 @@ def refs(text, kind):
 class PolicyTemplates(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.key = settings_key()
+        cls.key = product_facts.one("settings_key", os.path.join(SOURCE, "app", "ProductFacts.txt"))
         cls.wow_key = cls.key.replace("Software\\", "Software\\WOW6432Node\\", 1)
         cls.values = logger_values()
         cls.admx = parse("vacater.admx")
@@ -99,7 +95,6 @@ class PolicyTemplates(unittest.TestCase):
     def test_sources_parse_into_the_logger_settings(self):
         # A guard on the parser above: a change of the logger's code that it no longer
         # understands fails here instead of passing with too few values.
-        self.assertEqual(r"Software\Zevtron Systems\Zevtron Vaultik\tresoria", self.key)
         self.assertGreaterEqual(len(self.values), 20)
         self.assertEqual(("number", (524288, 10485760)), self.values["MaxFileLen"])
         self.assertEqual(("enum", [1, 2]), self.values["IOFileType"])

@@ -6,13 +6,14 @@
 #include <regex>
 #include <string>
 #include "ChildProcess.h"
+#include "ProductFacts.h"
 #include "LogReader.h"
 #include "FileBytes.h"
 #include "TempDir.h"
 
 namespace {
 
-const char* const SETTINGS_KEY = "Software\\Zevtron Systems\\Zevtron Vaultik\\tresoria";
+const char* const SETTINGS_KEY = ZV_SETTINGS_KEY;
 const char* const VALUES[] = {"LogLevel", "IOFileType", "MaxFileLen", "LogClear", "LogStaysOpen",
                               "LogFileName", "ShowDate", "ShowPid", "ShowTid"};
 

@@ -1,86 +1,43 @@
 #!/usr/bin/python3
 """Signing of the release files (scripts/release-sign.sh, which make package calls) with a
-throw-away certificate made here with openssl: copies of built programs are signed and each
-verifies with osslsigncode against that certificate; a byte changed after signing fails the
-verification; a key of another certificate, a certificate without code signing, a file that
-is no certificate and half of the settings stop before anything is signed.
+PEM key and a throw-away certificate made here with openssl: copies of built programs are
+signed and each verifies with osslsigncode against that certificate and carries page hashes;
+a byte changed after signing fails the verification; a key of another certificate, a
+certificate without code signing, a file that is no certificate, half of the settings and a
+signature without a time stamp that does not say it is not for release stop before anything
+is signed.
 
 usage: SigningTest.py SOURCE_DIR FILE..."""
 import os
 import shutil
-import subprocess
 import sys
-import tempfile
-import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import unittest_main  # noqa: E402
+import SigningFixtures as fx  # noqa: E402
 
-SOURCE = sys.argv.pop(1)
+fx.SOURCE = sys.argv.pop(1)
 BUILT = [sys.argv.pop(1) for _ in range(len(sys.argv) - 1)]
-SIGN = os.path.join(SOURCE, "scripts", "release-sign.sh")
-EPOCH = "1767225600"
+NOT_FOR_RELEASE = {"VACATER_SIGN_NO_TIMESTAMP": "1"}
 
 
-def make_cert(folder, name, code_signing=True):
-    cert, key = os.path.join(folder, name + ".crt"), os.path.join(folder, name + ".key")
-    ext = ["-addext", "keyUsage=critical,digitalSignature"]
-    if code_signing:
-        ext += ["-addext", "extendedKeyUsage=codeSigning"]
-    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key,
-                    "-out", cert, "-days", "2", "-subj", "/CN=Vacater Test " + name] + ext,
-                   check=True, capture_output=True)
-    return cert, key
+class Signing(fx.SigningCase):
+    BUILT = BUILT
 
-
-def verify(path, ca):
-    return subprocess.run(["osslsigncode", "verify", "-CAfile", ca, "-in", path],
-                          capture_output=True, text=True)
-
-
-class Signing(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.tmp = tempfile.TemporaryDirectory()
+        super().setUpClass()
         cls.certs = cls.tmp.name
-        cls.cert, cls.key = make_cert(cls.certs, "release")
-        cls.other_cert, cls.other_key = make_cert(cls.certs, "other")
-        cls.plain_cert, cls.plain_key = make_cert(cls.certs, "plain", code_signing=False)
+        cls.cert, cls.key = fx.make_cert(cls.certs, "release")
+        cls.other_cert, cls.other_key = fx.make_cert(cls.certs, "other")
+        cls.plain_cert, cls.plain_key = fx.make_cert(cls.certs, "plain", code_signing=False)
 
-    @classmethod
-    def tearDownClass(cls):
-        cls.tmp.cleanup()
+    def sign(self, *args, cert=None, key=None, extra=NOT_FOR_RELEASE):
+        settings = dict(extra, VACATER_SIGN_CERT=cert, VACATER_SIGN_KEY=key)
+        return fx.run_sign(args or self.files, settings)
 
-    def setUp(self):
-        self.work = tempfile.TemporaryDirectory()
-        self.files = []
-        for built in BUILT:
-            copy = os.path.join(self.work.name, os.path.basename(built))
-            shutil.copyfile(built, copy)
-            self.files.append(copy)
-
-    def tearDown(self):
-        self.work.cleanup()
-
-    def sign(self, *args, cert=None, key=None, extra=None):
-        env = {k: v for k, v in os.environ.items() if not k.startswith("VACATER_SIGN_")}
-        env["SOURCE_DATE_EPOCH"] = EPOCH
-        if cert is not None:
-            env["VACATER_SIGN_CERT"] = cert
-        if key is not None:
-            env["VACATER_SIGN_KEY"] = key
-        env.update(extra or {})
-        return subprocess.run([SIGN] + list(args or self.files), env=env, capture_output=True, text=True)
-
-    def contents(self):
-        out = []
-        for f in self.files:
-            with open(f, "rb") as data:
-                out.append(data.read())
-        return out
-
-    def test_every_file_verifies_and_a_changed_byte_fails(self):
-        unsigned = self.contents()
+    def test_every_file_verifies_with_page_hashes_and_a_changed_byte_fails(self):
+        unsigned = self.copies.contents()
         r = self.sign(cert=self.cert, key=self.key)
         self.assertEqual(0, r.returncode, r.stdout + r.stderr)
         for f, before in zip(self.files, unsigned):
@@ -88,18 +45,19 @@ class Signing(unittest.TestCase):
                 with open(f, "rb") as data:
                     signed = data.read()
                 self.assertGreater(len(signed), len(before), "no signature was added")
-                ok = verify(f, self.cert)
+                ok = fx.verify(f, self.cert)
                 self.assertEqual(0, ok.returncode, ok.stdout + ok.stderr)
-                self.assertIn("Signature verification: ok", ok.stdout)
+                self.assertIn("\nSignature verification: ok\n", ok.stdout)
+                self.assertIn("\nPage hash algorithm", ok.stdout)
                 # Against another certificate the signature is not trusted.
-                self.assertNotEqual(0, verify(f, self.other_cert).returncode)
+                self.assertNotEqual(0, fx.verify(f, self.other_cert).returncode)
                 # A byte of the program changed after signing: the digest no longer matches.
                 changed = bytearray(signed)
                 changed[len(before) // 2] ^= 0x5A
                 tampered = f + ".changed"
                 with open(tampered, "wb") as out:
                     out.write(changed)
-                bad = verify(tampered, self.cert)
+                bad = fx.verify(tampered, self.cert)
                 self.assertNotEqual(0, bad.returncode, bad.stdout)
                 self.assertIn("MISMATCH", bad.stdout + bad.stderr)
 
@@ -107,23 +65,33 @@ class Signing(unittest.TestCase):
         # No time stamp server: the signing time is SOURCE_DATE_EPOCH, so the signed
         # release stays reproducible for one certificate and RSA key.
         self.assertEqual(0, self.sign(cert=self.cert, key=self.key).returncode)
-        first = self.contents()
+        first = self.copies.contents()
         for f, built in zip(self.files, BUILT):
             shutil.copyfile(built, f)
         self.assertEqual(0, self.sign(cert=self.cert, key=self.key).returncode)
-        self.assertEqual(first, self.contents())
+        self.assertEqual(first, self.copies.contents())
 
     def test_refusals_name_the_fault_and_sign_nothing(self):
-        unsigned = self.contents()
+        unsigned = self.copies.contents()
         garbage = os.path.join(self.certs, "garbage.crt")
         with open(garbage, "w") as f:
             f.write("not a certificate\n")
+        stamp = {"VACATER_SIGN_TIMESTAMP": "http://127.0.0.1:9/"}
         cases = [
             ("a key of another certificate", dict(cert=self.cert, key=self.other_key), "does not belong to the certificate"),
             ("no code signing", dict(cert=self.plain_cert, key=self.plain_key), "not for code signing"),
             ("not a certificate", dict(cert=garbage, key=self.key), "is not a PEM certificate"),
             ("a missing key file", dict(cert=self.cert, key=self.key + ".gone"), "cannot read the key"),
             ("the certificate alone", dict(cert=self.cert), "VACATER_SIGN_KEY is not"),
+            ("no time stamp and no word that it is not for release",
+             dict(cert=self.cert, key=self.key, extra={}), "no time stamp server (VACATER_SIGN_TIMESTAMP)"),
+            ("a time stamp and not for release at once",
+             dict(cert=self.cert, key=self.key, extra=dict(stamp, VACATER_SIGN_NO_TIMESTAMP="1")), "both set"),
+            ("a time stamp without roots to check it",
+             dict(cert=self.cert, key=self.key, extra=stamp), "VACATER_SIGN_TSA_CAFILE"),
+            ("a module without a token key",
+             dict(cert=self.cert, key=self.key, extra=dict(NOT_FOR_RELEASE, VACATER_SIGN_PKCS11_MODULE="/x.so")),
+             "no pkcs11: URI"),
         ]
         for what, settings, message in cases:
             with self.subTest(what):
@@ -131,27 +99,28 @@ class Signing(unittest.TestCase):
                     r = self.sign(*check, **settings)
                     self.assertEqual(1, r.returncode, r.stdout + r.stderr)
                     self.assertIn(message, r.stderr)
-                self.assertEqual(unsigned, self.contents())
-                self.assertEqual([], [f for f in os.listdir(self.work.name) if f.endswith(".signed")])
+                self.assertEqual(unsigned, self.copies.contents())
+                self.assertEqual([], self.copies.leftovers())
 
     def test_a_failed_time_stamp_stops_signing(self):
-        unsigned = self.contents()
-        r = self.sign(cert=self.cert, key=self.key, extra={"VACATER_SIGN_TIMESTAMP": "http://127.0.0.1:9/"})
+        unsigned = self.copies.contents()
+        r = self.sign(cert=self.cert, key=self.key, extra={"VACATER_SIGN_TIMESTAMP": "http://127.0.0.1:9/",
+                                                          "VACATER_SIGN_CAFILE": self.cert})
         self.assertEqual(1, r.returncode, r.stdout + r.stderr)
         self.assertIn("signing %s failed" % self.files[0], r.stderr)
         self.assertIn("timestamping failed", r.stderr)
-        self.assertEqual(unsigned, self.contents())
+        self.assertEqual(unsigned, self.copies.contents())
 
-    def test_without_settings_it_says_so_in_one_line(self):
-        unsigned = self.contents()
-        r = self.sign("check")
-        self.assertEqual(0, r.returncode)
-        self.assertEqual("unsigned: VACATER_SIGN_CERT/VACATER_SIGN_KEY not set\n", r.stdout)
-        r = self.sign()
+    def test_check_says_in_one_line_what_is_not_a_release(self):
+        unsigned = self.copies.contents()
+        r = self.sign("check", extra={})
+        self.assertEqual((0, "unsigned: VACATER_SIGN_CERT/VACATER_SIGN_KEY not set\n"), (r.returncode, r.stdout))
+        r = self.sign(extra={})
         self.assertEqual((0, ""), (r.returncode, r.stdout))
-        self.assertEqual(unsigned, self.contents())
+        self.assertEqual(unsigned, self.copies.contents())
         r = self.sign("check", cert=self.cert, key=self.key)
-        self.assertEqual((0, ""), (r.returncode, r.stdout + r.stderr))
+        self.assertEqual((0, "not for release: signed without a time stamp (VACATER_SIGN_NO_TIMESTAMP=1)\n", ""),
+                         (r.returncode, r.stdout, r.stderr))
 
 
 if __name__ == "__main__":

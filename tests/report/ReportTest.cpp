@@ -13,8 +13,8 @@ using namespace report;
 
 namespace {
 
-RegistryValue Text(const char* name, const char* value, unsigned long type = REG_SZ) { return {name, type, 0, value}; }
-RegistryValue Number(const char* name, unsigned long value) { return {name, REG_DWORD, value, ""}; }
+RegistryValue Text(const char* name, const char* value, unsigned long type = REG_SZ) { return {name, type, 0, value, value}; }
+RegistryValue Number(const char* name, unsigned long value) { return {name, REG_DWORD, value, "", ""}; }
 
 // The registry values of a key under HKLM, as "name=type:bytes" lines.
 std::string ValuesOf(const char* key)
@@ -35,27 +35,60 @@ std::string ValuesOf(const char* key)
 
 } // namespace
 
-TEST(SupportReportLogFiles, AreLookedForWhereTheLoggerWrites)
+TEST(SupportReportLogFiles, SettingsAreHandedToTheLoggersPathRuleAsTheRegistryHoldsThem)
 {
     struct Case {
         const char* name;
         std::vector<RegistryValue> values;
-        const char* profile;
-        const char* base;
+        bool earlierPid;
+        std::string path;      // LogPath: present, text, expanded (p/t/e)
+        bool pid, procName;
     } cases[] = {
-        {"no settings: the profile's zv.log", {}, "C:\\Users\\J\xC3\xBCrgen", "C:\\Users\\J\xC3\xBCrgen\\zv.log"},
-        {"no profile either: the current folder", {}, "", ".\\zv.log"},
-        {"LogPath", {Text("LogPath", "D:\\logs\\vac")}, "C:\\u", "D:\\logs\\vac"},
-        {"names ignore letter case", {Text("logpath", "D:\\logs\\vac")}, "C:\\u", "D:\\logs\\vac"},
-        {"an empty LogPath is the default", {Text("LogPath", "")}, "C:\\u", "C:\\u\\zv.log"},
-        {"a LogPath that is no text reads as missing", {Number("LogPath", 5)}, "C:\\u", "C:\\u\\zv.log"},
-        {"LogDirName replaces the folder", {Text("LogPath", "D:\\logs\\vac"), Text("LogDirName", "E:\\x")}, "C:\\u",
-         "E:\\x\\vac"},
-        {"LogFileName replaces the name", {Text("LogFileName", "app.log")}, "C:\\u", "C:\\u\\app.log"},
-        {"both", {Text("LogDirName", "E:\\x"), Text("LogFileName", "app.log")}, "C:\\u", "E:\\x\\app.log"},
-        {"expandable texts count", {Text("LogPath", "D:\\v.log", REG_EXPAND_SZ)}, "C:\\u", "D:\\v.log"},
+        {"nothing set", {}, false, "", false, false},
+        {"a text is expanded", {Text("logpath", "%USERPROFILE%\\w.log")}, false, "p%USERPROFILE%\\w.loge", false, false},
+        {"an expandable text is not", {Text("LogPath", "%X%", REG_EXPAND_SZ)}, false, "p%X%", false, false},
+        {"a number is present, no text", {Number("LogPath", 5)}, false, "p", false, false},
+        {"an empty text counts", {Text("LogPath", "")}, false, "pe", false, false},
+        {"flags are the number 1", {Number("LogFileAppendPID", 1), Number("LogFileAppendProcName", 2)}, false, "", true,
+         false},
+        {"an earlier store's flag stays", {}, true, "", true, false},
+        {"and a later 0 ends it", {Number("LogFileAppendPID", 0)}, true, "", false, false},
     };
-    for (const Case& c : cases) EXPECT_EQ(c.base, LogFileBase(c.values, c.profile)) << c.name;
+    for (const Case& c : cases) {
+        zvcrypt::LogPathSettings s = LogSettingsOf(c.values, c.earlierPid, false);
+        std::string path = s.mLogPath.mbPresent ? "p" + s.mLogPath.mText + (s.mLogPath.mbExpand ? "e" : "") : "";
+        EXPECT_EQ(c.path, path) << c.name;
+        EXPECT_EQ(c.pid, s.mbAppendPid) << c.name;
+        EXPECT_EQ(c.procName, s.mbAppendProcName) << c.name;
+        EXPECT_EQ("Vacater.exe", s.mExecutableName) << c.name;
+    }
+}
+
+// A LogPath under %USERPROFILE% is found where the logger writes it, shown in both forms; a
+// LogPath that names a folder is said to.
+TEST(SupportReportProgram, FindsTheLogOfAProfileLogPathAndSaysWhenLogPathIsAFolder)
+{
+    RegistryKey settings(SETTINGS_KEY, RegistryKey::SHARED_KEY);
+    ASSERT_TRUE(settings.ok());
+    char profile[MAX_PATH] = "";
+    ASSERT_NE(0u, GetEnvironmentVariableA("USERPROFILE", profile, MAX_PATH));
+    std::string log = std::string(profile) + "\\zvreport-wow32.log";
+    ASSERT_TRUE(WriteBytes(log, "12345"));
+    ASSERT_TRUE(settings.dword("LogLevel", 0x09000000));
+    ASSERT_TRUE(settings.text("LogPath", "%USERPROFILE%\\zvreport-wow32.log"));
+    ChildResult run = runSibling("vacater-report.exe");
+    DeleteFileA(log.c_str());
+    ASSERT_EQ(0u, run.exitCode);
+    for (const std::string& line : {"  LogPath = \"%USERPROFILE%\\zvreport-wow32.log\" (read as \"" + log + "\")\r\n",
+                                    "== Log files\r\n  " + log + "  5 bytes, "})
+        EXPECT_EQ(1u, Occurrences(run.out, line)) << line << "\n" << run.out;
+
+    TempDir dir("report_folder");
+    ASSERT_TRUE(settings.text("LogPath", dir.path("logs")));
+    ASSERT_TRUE(CreateDirectoryA(dir.path("logs").c_str(), nullptr));
+    run = runSibling("vacater-report.exe");
+    EXPECT_EQ(1u, Occurrences(run.out, "== Log files\r\n  LogPath names a folder, not a file: " + dir.path("logs") + "\r\n"))
+        << run.out;
 }
 
 TEST(SupportReportPage, SaysWhatWasFoundAndWhatWasNot)
@@ -172,4 +205,95 @@ TEST(SupportReportProgram, ReportsTheTokenSettingsAndLogsOfThisPrefix)
     ChildResult usage = runSibling("vacater-report.exe", "--bogus");
     EXPECT_EQ(3u, usage.exitCode);
     EXPECT_NE(std::string::npos, usage.out.find("usage: vacater-report")) << usage.out;
+}
+
+// ZVCRYPT_LOG_CONF naming a key with an umlaut: the key is opened under its own name and
+// shown in UTF-8 with its values.
+TEST(SupportReportProgram, OpensTheKeyThatZvcryptLogConfNamesWithAnUmlaut)
+{
+    RegistryKey conf("Software\\ZvReport \xDC" "bung");   // ANSI: Übung
+    ASSERT_TRUE(conf.ok());
+    ASSERT_TRUE(conf.dword("LogLevel", 0x01000000));
+    ASSERT_TRUE(SetEnvironmentVariableW(L"ZVCRYPT_LOG_CONF", L"Software\\ZvReport \u00DC" L"bung"));
+    ChildResult run = runSibling("vacater-report.exe");
+    SetEnvironmentVariableW(L"ZVCRYPT_LOG_CONF", nullptr);
+    ASSERT_EQ(0u, run.exitCode) << run.err;
+    const char* shown = "HKLM\\Software\\ZvReport \xC3\x9C" "bung  [named by ZVCRYPT_LOG_CONF]\r\n"
+                        "  LogLevel = 0x01000000 (16777216)\r\n";
+    EXPECT_EQ(1u, Occurrences(run.out, shown)) << run.out;
+}
+
+TEST(SupportReportPaths, NetworkPathsAreKnownWithoutAskingTheNetwork)
+{
+    auto remote = [](char letter) { return letter == 'N' || letter == 'n'; };
+    struct Case {
+        const char* path;
+        bool network;
+    } cases[] = {
+        {"\\\\server\\share\\vac.log", true},   {"\\\\?\\UNC\\server\\share\\v.log", true},
+        {"\\\\?\\C:\\logs\\v.log", false},      {"\\\\.\\N:\\logs\\v.log", true},
+        {"N:\\logs\\v.log", true},              {"n:v.log", true},
+        {"C:\\logs\\v.log", false},             {"logs\\v.log", false},
+        {"\\logs\\v.log", false},               {"", false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.network, IsNetworkPath(c.path, remote)) << c.path;
+}
+
+TEST(SupportReportPage, SaysWhetherShortNamesAreMadeOnTheTempVolume)
+{
+    struct Case {
+        bool found;
+        unsigned long setting;
+        bool systemVolume;
+        const char* says;
+    } cases[] = {
+        {false, 0, true, "made (NtfsDisable8dot3NameCreation not set)"},
+        {true, 0, false, "made on every volume (NtfsDisable8dot3NameCreation = 0)"},
+        {true, 1, true, "made on no volume (NtfsDisable8dot3NameCreation = 1)"},
+        {true, 2, true, "set per volume (NtfsDisable8dot3NameCreation = 2; fsutil 8dot3name query shows %Temp%'s)"},
+        {true, 3, true, "made: only on the system volume (NtfsDisable8dot3NameCreation = 3)"},
+        {true, 3, false, "not made: only on the system volume (NtfsDisable8dot3NameCreation = 3)"},
+        {true, 7, true, "unknown setting (NtfsDisable8dot3NameCreation = 7)"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.says, ShortNames(c.found, c.setting, c.systemVolume));
+}
+
+// What support must not be misled by, written with /out into a file: a value with a line
+// break, a log on a share, an AutoRun command and a console code page.
+TEST(SupportReportProgram, WritesOneLinePerValueAndLeavesSharesAloneIntoTheOutFile)
+{
+    RegistryKey settings(SETTINGS_KEY, RegistryKey::SHARED_KEY);
+    ASSERT_TRUE(settings.ok());
+    ASSERT_TRUE(settings.dword("LogLevel", 0x09000000));   // else the logger takes no LogPath
+    ASSERT_TRUE(settings.text("LogFiles", "all\r\nInjected\tline"));
+    ASSERT_TRUE(settings.text("LogPath", "\\\\zvnohost\\share\\vac.log"));
+    const char* processor = "Software\\Microsoft\\Command Processor";
+    const char autoRun[] = "cd /d %USERPROFILE%";
+    const DWORD codePage = 65001;
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_CURRENT_USER, processor, "AutoRun", REG_SZ, autoRun, sizeof autoRun));
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_CURRENT_USER, "Console", "CodePage", REG_DWORD, &codePage, 4));
+    TempDir dir("report_out");
+    std::string file = dir.path("page.txt");
+    ChildResult run = runSibling("vacater-report.exe", "/out \"" + file + "\"");
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, processor, "AutoRun");
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, "Console", "CodePage");
+    ASSERT_EQ(0u, run.exitCode) << run.out;
+    EXPECT_EQ("vacater-report: the page is written to the file given with /out.\r\n", run.out);
+
+    std::string page = ReadBytes(file);
+    ASSERT_EQ(0u, page.find("\xEF\xBB\xBFVacater support report (")) << "UTF-8 with a byte-order mark";
+    for (const char* line : {"  LogFiles = \"all  Injected line\"\r\n",
+                             "  LogPath = \"\\\\zvnohost\\share\\vac.log\"\r\n",
+                             "== Log files\r\n  \\\\zvnohost\\share\\vac.log  (network path, not opened)\r\n",
+                             "HKCU\\Software\\Microsoft\\Command Processor  [AutoRun]\r\n"
+                             "  AutoRun = \"cd /d %USERPROFILE%\"\r\n",
+                             "HKCU\\Console  [code page of new consoles]\r\n  CodePage = 0x0000FDE9 (65001)\r\n",
+                             "Short names:            "})
+        EXPECT_EQ(1u, Occurrences(page, line)) << line << "\n" << page;
+    EXPECT_EQ(0u, Occurrences(page, "\r\nInjected")) << page;
+    EXPECT_EQ(0u, Occurrences(page, "\t")) << page;
+
+    ChildResult refused = runSibling("vacater-report.exe", "/out \"" + dir.path("no such folder\\page.txt") + "\"");
+    EXPECT_EQ(2u, refused.exitCode);
+    EXPECT_EQ(0u, refused.out.find("vacater-report: the page could not be written to that file, error 3")) << refused.out;
 }

@@ -3,6 +3,7 @@
 // (Wine's eject request always succeeds; refusals are covered through the seam.)
 #include "ChildProcess.h"
 #include "RegisteredDevice.h"
+#include "RemoveManager.h"
 #include "FileBytes.h"
 #include "Occurrences.h"
 #include "TempDir.h"
@@ -12,9 +13,9 @@
 
 namespace {
 
-const char CMD_41[] = "eject \"usb\\vid_3e7a&pid_41*\"";
-const char CMD_40[] = "eject \"usb\\vid_3e7a&pid_40*\"";
-const char SETTINGS_KEY[] = "Software\\Zevtron Systems\\Zevtron Vaultik\\tresoria";
+const char CMD_41[] = EJECT_COMMAND_2;
+const char CMD_40[] = EJECT_COMMAND_1;
+const char SETTINGS_KEY[] = ZV_SETTINGS_KEY;
 
 std::string Journal()
 {

@@ -1,9 +1,10 @@
 #include "RemovalAttempt.h"
 #include "EjectPasses.h"
 #include "EjectReport.h"
+#include "RemoveManager.h"
 
-const char* const EJECT_COMMAND_40 = "eject \"usb\\vid_3e7a&pid_40*\"";
-const char* const EJECT_COMMAND_41 = "eject \"usb\\vid_3e7a&pid_41*\"";
+const char* const EJECT_COMMAND_40 = EJECT_COMMAND_1;
+const char* const EJECT_COMMAND_41 = EJECT_COMMAND_2;
 
 namespace {
 

@@ -8,6 +8,8 @@ namespace report {
 
 namespace {
 
+// Text from and for the system stays wide (the W calls); it becomes UTF-8 only as a fact of
+// the page, and text of the device library (ANSI) becomes wide first.
 std::string Utf8(const wchar_t* text, int length = -1)
 {
     int n = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
@@ -17,6 +19,8 @@ std::string Utf8(const wchar_t* text, int length = -1)
     if (length == -1) out.resize(static_cast<size_t>(n - 1));
     return out;
 }
+
+std::string Utf8(const std::wstring& text) { return Utf8(text.c_str(), static_cast<int>(text.size())); }
 
 std::wstring Wide(const std::string& text, UINT codePage)
 {
@@ -28,14 +32,8 @@ std::wstring Wide(const std::string& text, UINT codePage)
     return out;
 }
 
-// The device library's texts are in the ANSI code page; the page is UTF-8, one value a line.
-std::string FromAnsi(const std::string& text)
-{
-    std::string out = Utf8(Wide(text, CP_ACP).c_str());
-    for (char& c : out)
-        if (c == '\r' || c == '\n' || c == '\t') c = ' ';
-    return out;
-}
+// The device library's texts are in the ANSI code page; the page is UTF-8.
+std::string FromAnsi(const std::string& text) { return Utf8(Wide(text, CP_ACP)); }
 
 std::wstring Env(const wchar_t* name)
 {
@@ -107,13 +105,16 @@ std::string HexBytes(const BYTE* data, DWORD size)
     return out;
 }
 
-SettingsView ReadView(const std::string& label, const std::string& key, REGSAM view)
+// names: the values shown; empty: all of them.
+SettingsView ReadView(const std::string& label, const std::wstring& key, REGSAM view, HKEY hive = HKEY_LOCAL_MACHINE,
+                      std::vector<std::string> names = {})
 {
     SettingsView s;
     s.label = label;
-    s.key = key;
+    s.hive = hive == HKEY_LOCAL_MACHINE ? "HKLM" : "HKCU";
+    s.key = Utf8(key);
     HKEY h;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, Wide(key, CP_ACP).c_str(), 0, KEY_READ | view, &h) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(hive, key.c_str(), 0, KEY_READ | view, &h) != ERROR_SUCCESS)
         return s;
     s.found = true;
     for (DWORD i = 0;; ++i) {
@@ -127,9 +128,11 @@ SettingsView ReadView(const std::string& label, const std::string& key, REGSAM v
         v.name = Utf8(name, static_cast<int>(nameLength));
         v.type = type;
         if (type == REG_DWORD && size >= 4) memcpy(&v.number, data.data(), 4);
-        else if (type == REG_SZ || type == REG_EXPAND_SZ) v.text = Utf8(reinterpret_cast<wchar_t*>(data.data()));
+        else if (type == REG_SZ || type == REG_EXPAND_SZ) v.text = v.expanded = Utf8(reinterpret_cast<wchar_t*>(data.data()));
         else v.text = HexBytes(data.data(), size);
-        s.values.push_back(v);
+        bool wanted = names.empty();
+        for (const std::string& n : names) wanted = wanted || _stricmp(n.c_str(), v.name.c_str()) == 0;
+        if (wanted) s.values.push_back(v);
     }
     RegCloseKey(h);
     return s;
@@ -160,10 +163,41 @@ std::string FileVersion(const std::wstring& path)
            std::to_string(HIWORD(info->dwFileVersionLS)) + "." + std::to_string(LOWORD(info->dwFileVersionLS));
 }
 
+bool DriveIsRemote(char letter)
+{
+    wchar_t root[] = {static_cast<wchar_t>(letter), L':', L'\\', 0};
+    return GetDriveTypeW(root) == DRIVE_REMOTE;
+}
+
+// The shell settings that change how cmd runs the batch: AutoRun commands (both hives and
+// views), the console's code page (all consoles, cmd's own), the default terminal.
+void ShellFacts(ReportFacts& f)
+{
+    const wchar_t* processor = L"Software\\Microsoft\\Command Processor";
+    f.shell.push_back(ReadView("AutoRun, 64-bit view", processor, KEY_WOW64_64KEY, HKEY_LOCAL_MACHINE, {"AutoRun"}));
+    if (f.windows64)
+        f.shell.push_back(ReadView("AutoRun, 32-bit view", processor, KEY_WOW64_32KEY, HKEY_LOCAL_MACHINE, {"AutoRun"}));
+    f.shell.push_back(ReadView("AutoRun", processor, 0, HKEY_CURRENT_USER, {"AutoRun"}));
+    f.shell.push_back(ReadView("code page of new consoles", L"Console", 0, HKEY_CURRENT_USER, {"CodePage"}));
+    f.shell.push_back(ReadView("code page of cmd's console", L"Console\\%SystemRoot%_System32_cmd.exe", 0,
+                               HKEY_CURRENT_USER, {"CodePage"}));
+    f.shell.push_back(ReadView("default terminal", L"Console\\%%Startup", 0, HKEY_CURRENT_USER,
+                               {"DelegationConsole", "DelegationTerminal"}));
+
+    DWORD setting = 0, size = sizeof setting;
+    f.shortNameSettingFound =
+        RegGetValueW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\FileSystem",
+                     L"NtfsDisable8dot3NameCreation", RRF_RT_REG_DWORD, nullptr, &setting, &size) == ERROR_SUCCESS;
+    f.shortNameSetting = setting;
+}
+
 FileFacts Facts(const std::wstring& path)
 {
     FileFacts f;
-    f.path = Utf8(path.c_str());
+    f.path = Utf8(path);
+    // A share of a PC off the network blocks every call for half a minute: not even asked.
+    f.network = IsNetworkPath(f.path, DriveIsRemote);
+    if (f.network) return f;
     WIN32_FILE_ATTRIBUTE_DATA a;
     if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &a) || (a.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return f;
@@ -176,9 +210,8 @@ FileFacts Facts(const std::wstring& path)
 
 // The files whose names start with base's file name in its folder: the log, the pieces
 // the logger appends (process id, program name) and the redirected standard streams.
-void LogFilesAt(const std::string& base, std::vector<FileFacts>& files)
+void LogFilesAt(const std::wstring& wide, std::vector<FileFacts>& files)
 {
-    std::wstring wide = Wide(base, CP_UTF8);
     size_t slash = wide.find_last_of(L'\\');
     std::wstring folder = slash == std::wstring::npos ? std::wstring(L".") : wide.substr(0, slash);
     // Both registry views often name the same files: each is listed once.
@@ -188,6 +221,10 @@ void LogFilesAt(const std::string& base, std::vector<FileFacts>& files)
             if (_stricmp(known.path.c_str(), f.path.c_str()) == 0) return;
         files.push_back(f);
     };
+    if (IsNetworkPath(Utf8(wide), DriveIsRemote)) {
+        add(wide);   // shown, not opened
+        return;
+    }
     WIN32_FIND_DATAW found;
     HANDLE h = FindFirstFileW((wide + L"*").c_str(), &found);
     if (h == INVALID_HANDLE_VALUE) {
@@ -200,30 +237,95 @@ void LogFilesAt(const std::string& base, std::vector<FileFacts>& files)
     FindClose(h);
 }
 
+// The process's environment for the store's %NAME% rule, in UTF-8.
+bool EnvUtf8(const std::string& name, std::string& value)
+{
+    std::wstring wide = Env(Wide(name, CP_UTF8).c_str());
+    if (wide.empty()) return false;
+    value = Utf8(wide);
+    return true;
+}
+
+bool NamesAFolder(const std::string& path)
+{
+    if (path.empty() || IsNetworkPath(path, DriveIsRemote)) return false;
+    DWORD attributes = GetFileAttributesW(Wide(path, CP_UTF8).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The log files the logger writes with these settings, found through its own path rule: the
+// store ZVCRYPT_LOG_CONF names first, then the application's key where its LogLevel is not
+// 0. A program reads the view of its own bitness: each view is followed.
+void LogFacts(ReportFacts& f, const SettingsView* conf)
+{
+    zvcrypt::EnvLookup env = EnvUtf8;
+    for (SettingsView& view : f.settings)
+        for (RegistryValue& v : view.values)
+            if (v.type == REG_SZ) v.expanded = zvcrypt::expandFirstVariable(v.text, env);
+
+    auto follow = [&f, &env](const zvcrypt::LogFilePath& start, const zvcrypt::LogPathSettings& s) {
+        zvcrypt::LogFilePath path = zvcrypt::zvLogFilePath(start, s, env);
+        if (s.mLogPath.mbPresent) {
+            std::string named = s.mLogPath.mbExpand ? zvcrypt::expandFirstVariable(s.mLogPath.mText, env) : s.mLogPath.mText;
+            if (NamesAFolder(named)) f.logFolders.push_back(named);
+        }
+        LogFilesAt(Wide(path.base(), CP_UTF8), f.logFiles);
+        return path;
+    };
+    zvcrypt::LogFilePath start = zvcrypt::zvDefaultLogPath(env);
+    zvcrypt::LogPathSettings confSettings;
+    if (conf && conf->found) {
+        confSettings = LogSettingsOf(conf->values, false, false);
+        start = zvcrypt::zvLogFilePath(start, confSettings, env);
+    }
+    bool applied = false;
+    for (const SettingsView& view : f.settings) {
+        if (&view == conf || !view.found) continue;
+        const RegistryValue* level = nullptr;
+        for (const RegistryValue& v : view.values)
+            if (_stricmp(v.name.c_str(), "LogLevel") == 0) level = &v;
+        if (!level || level->type != REG_DWORD || level->number == 0) continue;
+        zvcrypt::LogPathSettings s = LogSettingsOf(view.values, confSettings.mbAppendPid, confSettings.mbAppendProcName);
+        follow(start, s);
+        applied = true;
+    }
+    if (!applied) {
+        if (conf && conf->found) follow(zvcrypt::zvDefaultLogPath(env), confSettings);
+        else LogFilesAt(Wide(start.base(), CP_UTF8), f.logFiles);
+    }
+}
+
 } // namespace
 
-ReportFacts GatherHostFacts(const std::string& programFolder, zevdev::DeviceTree& tree)
+ReportFacts GatherHostFacts(const std::wstring& programFolder, zevdev::DeviceTree& tree)
 {
     ReportFacts f;
     f.reportVersion = ZV_REPORT_VERSION;
     WindowsFacts(f);
 
     std::wstring temp = Env(L"Temp");
-    f.tempVariable = Utf8(temp.c_str());
-    f.tempLong = Utf8(PathForm(temp, false).c_str());
-    f.tempShort = Utf8(PathForm(temp, true).c_str());
-    f.userProfile = Utf8(Env(L"USERPROFILE").c_str());
-    f.logConfVariable = Utf8(Env(L"ZVCRYPT_LOG_CONF").c_str());
+    f.tempVariable = Utf8(temp);
+    f.tempLong = Utf8(PathForm(temp, false));
+    f.tempShort = Utf8(PathForm(temp, true));
+    f.userProfile = Utf8(Env(L"USERPROFILE"));
+    wchar_t windows[MAX_PATH] = L"";
+    UINT n = GetWindowsDirectoryW(windows, MAX_PATH);
+    f.tempOnSystemVolume = n > 0 && n < MAX_PATH && temp.size() >= 2 && towupper(temp[0]) == towupper(windows[0]) &&
+                           temp[1] == L':';
+    std::wstring logConf = Env(L"ZVCRYPT_LOG_CONF");
+    f.logConfVariable = Utf8(logConf);
 
     // A 32-bit program on 64-bit Windows reads the WOW6432Node twin: both are shown.
-    f.settings.push_back(ReadView("64-bit programs' view", SETTINGS_KEY, KEY_WOW64_64KEY));
+    std::wstring settingsKey = Wide(SETTINGS_KEY, CP_UTF8);
+    f.settings.push_back(ReadView("64-bit programs' view", settingsKey, KEY_WOW64_64KEY));
     if (f.windows64)
-        f.settings.push_back(ReadView("32-bit programs' view (WOW6432Node)", SETTINGS_KEY, KEY_WOW64_32KEY));
-    if (!f.logConfVariable.empty())
-        f.settings.push_back(ReadView("named by ZVCRYPT_LOG_CONF", Utf8(Wide(f.logConfVariable, CP_UTF8).c_str()),
-                                      f.program64 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY));
-    for (const SettingsView& view : f.settings)
-        if (view.found) LogFilesAt(LogFileBase(view.values, f.userProfile), f.logFiles);
+        f.settings.push_back(ReadView("32-bit programs' view (WOW6432Node)", settingsKey, KEY_WOW64_32KEY));
+    if (!logConf.empty())
+        f.settings.push_back(
+            ReadView("named by ZVCRYPT_LOG_CONF", logConf, f.program64 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY));
+    LogFacts(f, logConf.empty() ? nullptr : &f.settings.back());
+
+    ShellFacts(f);
 
     std::vector<zevdev::DeviceNode> nodes;
     std::string error;
@@ -242,9 +344,9 @@ ReportFacts GatherHostFacts(const std::string& programFolder, zevdev::DeviceTree
         }
     }
 
-    f.packageFolder = programFolder;
+    f.packageFolder = Utf8(programFolder);
     for (const char* name : PACKAGE_FILE_NAMES)
-        f.packageFiles.push_back(Facts(Wide(programFolder + "\\" + name, CP_UTF8)));
+        f.packageFiles.push_back(Facts(programFolder + L"\\" + Wide(name, CP_UTF8)));
     return f;
 }
 

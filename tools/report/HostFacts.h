@@ -7,6 +7,6 @@
 namespace report {
 
 // programFolder: where the package's files are looked for (the report program's folder).
-ReportFacts GatherHostFacts(const std::string& programFolder, zevdev::DeviceTree& tree);
+ReportFacts GatherHostFacts(const std::wstring& programFolder, zevdev::DeviceTree& tree);
 
 } // namespace report

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <zvcrypt/SystemLibrary.h>
 
 using namespace zvcrypt;
 
@@ -84,6 +85,7 @@ int follow(const char* path, std::string bytes)
 
 int main(int argc, char** argv)
 {
+    zvcrypt::restrictDllSearch();
     bool follows = argc == 3 && strcmp(argv[1], "-f") == 0;
     if (argc != 2 + (follows ? 1 : 0) || argv[argc - 1][0] == '-') {
         fprintf(stderr, "usage: zvlog [-f] FILE\n"

@@ -58,10 +58,10 @@ void nowDate(char* out, size_t size)
     out[size - 1] = '\0';
 }
 
-// "Module zvcrypt [Compile Time <date> <time>" without the closing bracket.
+// The library's compile date and time, as the frame names them.
 std::string buildStamp()
 {
-    return std::string("modInfo(\"Module zvcrypt [Compile Time ") + __DATE__ + " " + __TIME__;
+    return std::string(__DATE__) + " " + __TIME__;
 }
 
 bool isRegularFile(const char* path)
@@ -74,6 +74,15 @@ std::string textOf(const Blob& value)
 {
     const char* s = value.getString();
     return s ? s : "";
+}
+
+// A text setting the store holds: the store has expanded it already.
+LogPathText presentText(const Blob& value)
+{
+    LogPathText setting;
+    setting.mbPresent = true;
+    setting.mText = textOf(value);
+    return setting;
 }
 
 // The executable's file name after the last backslash (at most 259 characters).
@@ -99,7 +108,7 @@ zvCLog::zvCLog()
       mpHeapAnalyser(nullptr), m_pSzvIO(nullptr)
 {
     mpLock = new zvCritSec();
-    setLogPath(nullptr);
+    mPath = zvDefaultLogPath(processEnvironment);
     zvMessage::getInstance()->broadcast(ZV_MSG_LOG_STARTED);
 
     const char* storeName = getenv("ZVCRYPT_LOG_CONF");
@@ -121,16 +130,16 @@ zvCLog::~zvCLog()
         SyncObjectLocker<zvCritSec> locker(threadLock());
         delete m_pSzvIO;
         m_pSzvIO = nullptr;
+        if (mpHeapAnalyser) {
+            logDeleteHeapAnalyser(mpHeapAnalyser);
+            mpHeapAnalyser = nullptr;
+        }
     }
 
     if (mpProfiler) {
         logProfilerLap(mpProfiler);
         logDeleteProfiler(mpProfiler);
         mpProfiler = nullptr;
-    }
-    if (mpHeapAnalyser) {
-        logDeleteHeapAnalyser(mpHeapAnalyser);
-        mpHeapAnalyser = nullptr;
     }
     delete mpLock;
     mpLock = nullptr;
@@ -188,9 +197,11 @@ void zvCLog::configure(const Config& store)
         mpHeapAnalyser = logCreateHeapAnalyser();
     }
     if (store.getValue("LogForce", value)) zvLogSetForce(value == 1);
-    if (store.getValue("LogPath", text)) setLogPath(textOf(text).c_str());
-    if (store.getValue("LogFileName", text)) setFileName(textOf(text).c_str());
-    if (store.getValue("LogDirName", text)) setDirName(textOf(text).c_str());
+    LogPathSettings path;
+    if (store.getValue("LogPath", text)) path.mLogPath = presentText(text);
+    if (store.getValue("LogFileName", text)) path.mLogFileName = presentText(text);
+    if (store.getValue("LogDirName", text)) path.mLogDirName = presentText(text);
+    setPath(path);
     if (store.getValue("LogRedirectSTDERR", value) && value == 1) redirectStdErr();
     if (store.getValue("LogRedirectSTDOUT", value) && value == 1) redirectStdOut();
 }
@@ -280,8 +291,11 @@ void zvCLog::writeLine(const char* sourceFile, int line, unsigned long mask, con
         void* tid = reinterpret_cast<void*>(static_cast<UINT_PTR>(GetCurrentThreadId()));
         out.addf(mbThreadSave ? "[tid=%p] " : "[TID=%p] ", tid);
     }
-    if (LogProcAnalyse* analyser = mpHeapAnalyser)
-        out.addf("[Mem[%4dKb]] ", static_cast<int>(logHeapCurrent(analyser) >> 10));
+    if (mpHeapAnalyser) {
+        SyncObjectLocker<zvCritSec> locker(threadLock());
+        if (LogProcAnalyse* analyser = mpHeapAnalyser)
+            out.addf("[Mem[%4dKb]] ", static_cast<int>(logHeapCurrent(analyser) >> 10));
+    }
     int level = miIndent;
     if (level > 0) out.blanks(5 * static_cast<size_t>(level));
     out.add(text);
@@ -313,70 +327,33 @@ void zvCLog::writeLine(const char* sourceFile, int line, unsigned long mask, con
 // ---------------------------------------------------------------------------------------
 // Log file path
 
-std::string zvCLog::appendedName(char separator) const
-{
-    std::string tail;
-    if (mbAppendProcName) {
-        tail += separator + executableName() + ".log";
-    }
-    if (mbAppendPid) {
-        char pid[32];
-        _snprintf(pid, sizeof pid, "%lu", static_cast<unsigned long>(GetCurrentProcessId()));
-        pid[sizeof pid - 1] = '\0';
-        tail += separator + std::string(pid) + ".log";
-    }
-    return tail;
-}
-
 void zvCLog::closeBackEnd()
 {
     if (m_pSzvIO) m_pSzvIO->close();
 }
 
-void zvCLog::setLogPath(const char* path)
+void zvCLog::setPath(LogPathSettings settings)
 {
+    if (!settings.mLogPath.mbPresent && !settings.mLogFileName.mbPresent && !settings.mLogDirName.mbPresent)
+        return;
+    // The file is about to change: the next output opens the new one.
     closeBackEnd();
-    std::string full;
-    if (path) {
-        full = path;
-    } else {
-        const char* profile = getenv("USERPROFILE");
-        full = profile ? std::string(profile) + '\\' + "zv.log" : std::string(".\\zv.log");
-    }
-    full += appendedName('-');
-    mFullPath.format("%s", full.c_str());
-
-    size_t slash = full.rfind('\\');
-    if (slash != std::string::npos && slash + 1 < full.size()) {
-        mFileName.format("%s", full.substr(slash + 1).c_str());
-        mDirName.format("%s", full.substr(0, slash).c_str());
-    }
-}
-
-void zvCLog::setFileName(const char* name)
-{
-    closeBackEnd();
-    std::string file = std::string(name ? name : "") + appendedName('_');
-    mFileName.format("%s", file.c_str());
-    mFullPath.format("%s%c%s", mDirName.getString(), '\\', mFileName.getString());
-}
-
-void zvCLog::setDirName(const char* dir)
-{
-    closeBackEnd();
-    mDirName.format("%s", dir ? dir : "");
-    mFullPath.format("%s%c%s", mDirName.getString(), '\\', mFileName.getString());
+    settings.mbAppendPid = mbAppendPid;
+    settings.mbAppendProcName = mbAppendProcName;
+    settings.mulProcessId = GetCurrentProcessId();
+    if (mbAppendProcName) settings.mExecutableName = executableName();
+    mPath = zvLogFilePath(mPath, settings, processEnvironment);
 }
 
 int zvCLog::redirectStdErr()
 {
-    std::string path = std::string(mFullPath.getString()) + ".stderr";
+    std::string path = mPath.mFullPath + ".stderr";
     return freopen(path.c_str(), "w", stderr) ? 0 : -1;
 }
 
 int zvCLog::redirectStdOut()
 {
-    std::string path = std::string(mFullPath.getString()) + ".stdout";
+    std::string path = mPath.mFullPath + ".stdout";
     return freopen(path.c_str(), "w", stdout) ? 0 : -1;
 }
 
@@ -391,57 +368,21 @@ zvIO* zvCLog::createBackEnd()
     return new zvFile();
 }
 
-int zvCLog::checkEncoding(int flags)
-{
-    long position = m_pSzvIO->tell();
-    m_pSzvIO->seek(0, zvIO::SEEK_FROM_START);
-    unsigned char pair[2] = {0, 0};
-    // A file just created is empty and open for writing only: a read could only fail (and
-    // say so on standard error), and the mark it would take is the zero pair anyway.
-    int n = (flags & ENCODING_NEW_MARK) ? 0 : m_pSzvIO->read(pair, 2);
-    m_pSzvIO->seek(0, zvIO::SEEK_FROM_START);
-    if (flags & (ENCODING_REWRITE_MARK | ENCODING_NEW_MARK)) {
-        unsigned char mark[2] = {pair[0], pair[1]};
-        if (miEncoding == ENCODING_UTF16LE) {
-            mark[0] = 0xFF;
-            mark[1] = 0xFE;
-        }
-        m_pSzvIO->control(zvIO::CONTROL_MARKER, mark, 2);
-    } else if (n == 2 && (flags & ENCODING_DETECT)) {
-        if (pair[0] == 0xFF && pair[1] == 0xFE) {
-            miEncoding = ENCODING_UTF16LE;
-        } else if (pair[0] == 0 && pair[1] == 0) {
-            miEncoding = ENCODING_8BIT;
-        } else {
-            m_pSzvIO->seek(position, zvIO::SEEK_FROM_START);
-            checkEncoding(ENCODING_REWRITE_MARK);
-        }
-    }
-    m_pSzvIO->seek(position, zvIO::SEEK_FROM_START);
-    return miEncoding;
-}
-
 void zvCLog::startLog()
 {
     if (mulLevelMask == 0) return;
     OutputGuard guard;
     if (!m_pSzvIO) m_pSzvIO = createBackEnd();
 
-    const char* path = mFullPath.getString();
+    const char* path = mPath.mFullPath.c_str();
     std::string text;
     if (!isRegularFile(path)) {
-        text = "createlog();\r\n";
-        text += "ioFileType(\"" + logBackEndName(*m_pSzvIO) + "\");\r\n";
-        text += "modInfo(\"-\");\r\n";
-        text += "modInfo(\"\");\r\n";
-        text += buildStamp() + "]\");\r\n";
-        if (m_pSzvIO->create(path, true, LOG_FILE_PERMISSION)) checkEncoding(ENCODING_NEW_MARK);
+        text = logNewFilePreamble(logBackEndName(*m_pSzvIO), buildStamp());
+        if (m_pSzvIO->create(path, true, LOG_FILE_PERMISSION)) logWriteNewMark(*m_pSzvIO, miEncoding);
     } else if (m_pSzvIO->isOpen() || m_pSzvIO->open(path, zvIO::OPEN_UPDATE, LOG_FILE_PERMISSION)) {
         m_pSzvIO->seekEnd(0);
-        checkEncoding(ENCODING_DETECT);
-        text = "continuelog();\r\n";
-        text += "modInfo(\"-\");\r\n";
-        text += buildStamp() + "\");\r\n";
+        miEncoding = logReadMark(*m_pSzvIO, miEncoding);
+        text = logContinuePreamble(buildStamp());
     }
     if (m_pSzvIO->isOpen()) {
         if (mbStaysOpen)
@@ -450,8 +391,7 @@ void zvCLog::startLog()
             m_pSzvIO->close();
     }
 
-    text += "log( starttime=\"" + logTimeStamp(time(nullptr)) + "\") {\r\n";
-    text += "output=\"\r\n";
+    text += logOpeningBlock(logTimeStamp(time(nullptr)));
     output(text.c_str(), text.size());
     miState = LOGSTATE_STARTED;
 }
@@ -460,19 +400,11 @@ void zvCLog::closeLog()
 {
     if (mulLevelMask == 0) return;
     std::string text;
-    if (mpHeapAnalyser) {
-        char report[256];
-        unsigned long difference = logHeapDifference(mpHeapAnalyser);
-        _snprintf(report, sizeof report, "\";%sTotal memory difference: %dKb%s%s", CRLF,
-                  static_cast<int>(difference / 1024), CRLF, CRLF);
-        report[sizeof report - 1] = '\0';
-        text += report;
+    {
+        SyncObjectLocker<zvCritSec> locker(threadLock());
+        if (mpHeapAnalyser) text = logHeapReport(logHeapDifference(mpHeapAnalyser));
     }
-    text += "modInfo(\"-\");\r\n";
-    text += "modInfo(\"\");\r\n";
-    text += buildStamp() + "\");\r\n";
-    text += "end(endtime=\"" + logTimeStamp(time(nullptr)) + "\");\r\n";
-    text += "};\r\n";
+    text += logClosingBlock(buildStamp(), logTimeStamp(time(nullptr)));
     output(text.c_str(), text.size());
 }
 
@@ -484,7 +416,7 @@ void zvCLog::output(const char* text, size_t length)
     OutputGuard guard;
     SyncObjectLocker<zvCritSec> locker(threadLock());
 
-    const char* path = mFullPath.getString();
+    const char* path = mPath.mFullPath.c_str();
     if (!m_pSzvIO ||
         (!m_pSzvIO->isOpen() && !m_pSzvIO->open(path, zvIO::OPEN_UPDATE, LOG_FILE_PERMISSION))) {
         char message[LOG_LINE_MAX + 1];
@@ -497,7 +429,8 @@ void zvCLog::output(const char* text, size_t length)
     }
 
     m_pSzvIO->seekEnd(0);
-    if (miEncoding == ENCODING_UTF16LE) checkEncoding(ENCODING_DETECT);
+    // A wide log looks at its mark before every line: what another program did to it.
+    if (miEncoding == ENCODING_UTF16LE) miEncoding = logReadMark(*m_pSzvIO, miEncoding);
 
     // The file's character width: 8-bit text as it is, UTF-16LE converted.
     Blob wide;
@@ -523,7 +456,7 @@ void zvCLog::clear()
     if (!mbClear) return;
     SyncObjectLocker<zvCritSec> locker(threadLock());
     if (mulLevelMask != 0) {
-        const char* path = mFullPath.getString();
+        const char* path = mPath.mFullPath.c_str();
         if (m_pSzvIO) {
             if (m_pSzvIO->close() && m_pSzvIO->open(path, zvIO::OPEN_WRITE, LOG_FILE_PERMISSION))
                 m_pSzvIO->close();

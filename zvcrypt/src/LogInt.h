@@ -1,7 +1,9 @@
 // The logger singleton: settings, line writer, log file frame and output.
 #pragma once
+#include "LogFrame.h"
 #include "LogShared.h"
 #include <zvcrypt/LogDefs.h>
+#include <zvcrypt/LogPath.h>
 #include <zvcrypt/StrBlob.h>
 #include <atomic>
 #include <list>
@@ -28,19 +30,6 @@ enum {
 enum {
     IOFILE_PLAIN = 1,
     IOFILE_RING = 2  // memory-mapped ring file of MaxFileLen bytes
-};
-
-// Character width of the log file, told by its first two bytes (00 00 or FF FE).
-enum {
-    ENCODING_8BIT = 0,
-    ENCODING_UTF16LE = 1
-};
-
-// Flags of checkEncoding.
-enum {
-    ENCODING_DETECT = 1,        // read the mark and take the width it names
-    ENCODING_REWRITE_MARK = 2,  // write the mark of the current width over an unknown one
-    ENCODING_NEW_MARK = 4       // write the mark of the current width into a new file
 };
 
 // What the log entry points need of the logger. They reach it only through this interface,
@@ -86,17 +75,13 @@ public:
     void clear() override;
 
     // Log file (path, frame, output).
-    void setLogPath(const char* path);
-    void setFileName(const char* name);
-    void setDirName(const char* dir);
     void startLog();
     void closeLog();
     void output(const char* text, size_t length);
-    int checkEncoding(int flags);
     int redirectStdErr();
     int redirectStdOut();
 
-    const char* fullPath() const { return mFullPath.getString(); }
+    const char* fullPath() const { return mPath.mFullPath.c_str(); }
 
 private:
     struct SubProc {
@@ -110,10 +95,13 @@ private:
     zvCritSec* threadLock() const { return mbThreadSave ? mpLock : nullptr; }
     void closeBackEnd();
     zvIO* createBackEnd();
-    std::string appendedName(char separator) const;
+    // LogPath, LogFileName and LogDirName of one store.
+    void setPath(LogPathSettings settings);
 
     // Settings (flags). What a line's formatting reads may be set by another thread while
-    // the line is formatted outside the lock: those fields are LogShared.
+    // the line is formatted outside the lock: those fields are LogShared (and the texts
+    // LogSharedText, whose old values stay until the logger goes). The heap analyser is not
+    // read that way: see mpHeapAnalyser.
     bool mbClear;
     bool mbStaysOpen;
     bool mbAppendProcName;
@@ -137,14 +125,15 @@ private:
     int miIOFileType;
     unsigned long mulRingSize;
 
-    StrBlob mFileName;
     LogSharedText mSourceFilter;
-    StrBlob mDirName;
-    StrBlob mFullPath;
+    LogFilePath mPath;   // the log file: set while settings are applied, under the lock
     LogSharedText mTag;
 
     zvCritSec* mpLock;
     std::atomic<CProfiler*> mpProfiler;
+    // Created, replaced, walked and freed only under the lock (when ThreadSave is on): a
+    // walk changes the analyser, and configure frees the one it replaces, so a line takes
+    // its heap field under the lock too. Atomic only for the quick test whether one exists.
     std::atomic<LogProcAnalyse*> mpHeapAnalyser;
     std::list<SubProc> mSubProcs;
     zvIO* m_pSzvIO;

@@ -76,38 +76,57 @@ Blob ConfigEntry::getValue() const
     return mValue;
 }
 
+namespace {
+
+// The first %NAME% pair of text replaced by the variable's value (nothing when it is not
+// set); without a pair the text stays. One rule for narrow and wide texts.
+template <typename Char, typename Lookup>
+std::basic_string<Char> expandFirstPair(const std::basic_string<Char>& text, Lookup lookup)
+{
+    size_t first = text.find(Char('%'));
+    if (first == std::basic_string<Char>::npos)
+        return text;
+    size_t second = text.find(Char('%'), first + 1);
+    if (second == std::basic_string<Char>::npos)
+        return text;
+    std::basic_string<Char> value;
+    lookup(text.substr(first + 1, second - first - 1), value);
+    return text.substr(0, first) + value + text.substr(second + 1);
+}
+
+} // namespace
+
+std::string expandFirstVariable(const std::string& text, const EnvLookup& lookup)
+{
+    return expandFirstPair(text, [&lookup](const std::string& name, std::string& value) {
+        if (!lookup || !lookup(name, value))
+            value.clear();
+    });
+}
+
+bool processEnvironment(const std::string& name, std::string& value)
+{
+    const char* found = std::getenv(name.c_str());
+    if (!found)
+        return false;
+    value = found;
+    return true;
+}
+
 void expandFirstVariable(Blob& text)
 {
     if (text.isNull() || text.getLength() == 0)
         return;
     if (text.getFormat() & BLOB_WCHAR) {
-        const wchar_t* s = text.getWString();
-        const wchar_t* first = std::wcsstr(s, L"%");
-        if (!first)
-            return;
-        const wchar_t* second = std::wcsstr(first + 1, L"%");
-        if (!second)
-            return;
-        std::wstring name(first + 1, second);
-        const wchar_t* value = _wgetenv(name.c_str());
-        std::wstring result(s, first);
-        result += value ? value : L"";
-        result += second + 1;
+        std::wstring result = expandFirstPair(std::wstring(text.getWString()),
+                                              [](const std::wstring& name, std::wstring& value) {
+                                                  const wchar_t* found = _wgetenv(name.c_str());
+                                                  value = found ? found : L"";
+                                              });
         text = Blob(result.c_str());
         text.setFormat(BLOB_WCHAR);
     } else {
-        const char* s = text.getString();
-        const char* first = std::strstr(s, "%");
-        if (!first)
-            return;
-        const char* second = std::strstr(first + 1, "%");
-        if (!second)
-            return;
-        std::string name(first + 1, second);
-        const char* value = std::getenv(name.c_str());
-        std::string result(s, first);
-        result += value ? value : "";
-        result += second + 1;
+        std::string result = expandFirstVariable(std::string(text.getString()), processEnvironment);
         text = Blob(result.c_str());
         text.setFormat(BLOB_CHAR);
     }

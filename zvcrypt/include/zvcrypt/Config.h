@@ -3,6 +3,8 @@
 #pragma once
 #include <zvcrypt/Blob.h>
 #include <cstddef>
+#include <functional>
+#include <string>
 #include <vector>
 
 namespace zvcrypt {
@@ -38,8 +40,17 @@ private:
 };
 
 // Replaces the first %NAME% pair of a narrow or wide text by the variable's value
-// (nothing when it is not set); further '%' stay as they are.
+// (nothing when it is not set); further '%' stay as they are. The store does this to
+// every REG_SZ value it reads.
 void expandFirstVariable(Blob& text);
+
+// Looks an environment variable up: true and its value when it is set.
+typedef std::function<bool(const std::string& name, std::string& value)> EnvLookup;
+// The process's own environment (getenv).
+bool processEnvironment(const std::string& name, std::string& value);
+// The same rule on a narrow text, with the variables that lookup gives (for a text read
+// from the registry by another program, with the environment it chooses).
+std::string expandFirstVariable(const std::string& text, const EnvLookup& lookup);
 
 class Config {
 public:
