@@ -1,4 +1,5 @@
 #include "Win32RemovalHost.h"
+#include "BatchStart.h"
 #include <cstdlib>
 #include <cstring>
 
@@ -126,6 +127,15 @@ bool Win32RemovalHost::StartProcess(const ProcessStart& start, unsigned long* er
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);
     return true;
+}
+
+std::vector<CString> Win32RemovalHost::CmdAutoRun() { return CmdAutoRunValues(); }
+
+CString Win32RemovalHost::SystemFolder()
+{
+    char buffer[MAX_PATH] = "";
+    UINT n = GetSystemDirectoryA(buffer, MAX_PATH);
+    return n == 0 || n >= MAX_PATH ? CString() : CString(buffer);
 }
 
 int Win32RemovalHost::CountProcessesByName(const char* exeName)

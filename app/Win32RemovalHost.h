@@ -19,6 +19,8 @@ public:
     int CountProcessesByName(const char* exeName) override;
     void ShowMessage(const char* text, const char* caption) override;
     void Wait(unsigned long ms) override;
+    std::vector<CString> CmdAutoRun() override;
+    CString SystemFolder() override;
     const BatchHost& Batch() override { return m_batch; }
     BatchFolderContext FolderContext(const char* workDir, const char* tempDir, const char* programDir) override;
 

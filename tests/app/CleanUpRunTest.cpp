@@ -23,7 +23,8 @@ TEST(CleanUp, WritesTheBatchOnceAndStartsItHiddenOrTracesWhyNot)
 {
     const Journal planned = {"trace running", "trace planned C:\\T\\remove.bat", "write C:\\T\\remove.bat"};
     const Journal started = {"trace created", "trace written", "trace starting in C:\\T",
-                             "start C:\\T\\remove.bat in C:\\T, hidden, inheriting", "trace started"};
+                             "putenv NoDefaultCurrentDirectoryInExePath=1",
+                             "start C:\\T\\remove.bat in C:\\T, hidden, inheriting, no window", "trace started"};
     auto join = [](Journal a, const Journal& b) { a.insert(a.end(), b.begin(), b.end()); return a; };
     const struct {
         const char* name;
@@ -50,7 +51,8 @@ TEST(CleanUp, WritesTheBatchOnceAndStartsItHiddenOrTracesWhyNot)
          join(join(planned, Journal(started.begin(), started.end() - 1)), {"trace not started"}), 0, false},
         {"launcher", 0, "AppDeck", "", "", FILE_WRITTEN, 0, CLEANUP_STARTED,
          join(planned, {"trace created", "trace written", "trace starting in C:\\T\\AppDeck",
-                        "start C:\\T\\remove.bat in C:\\T\\AppDeck, hidden, inheriting", "trace started"}), 1, true},
+                        "putenv NoDefaultCurrentDirectoryInExePath=1",
+                        "start C:\\T\\remove.bat in C:\\T\\AppDeck, hidden, inheriting, no window", "trace started"}), 1, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -79,6 +81,37 @@ TEST(CleanUp, WritesTheBatchOnceAndStartsItHiddenOrTracesWhyNot)
         } else {
             EXPECT_TRUE(host.written.empty());
         }
+    }
+}
+
+// Where cmd has an AutoRun command, the batch goes through the system folder's cmd with "/d",
+// which skips it; where none is set, it starts as always. Never with a console window.
+TEST(CleanUp, StartsTheBatchWithoutCmdsAutoRunWhereOneIsSet)
+{
+    const struct {
+        std::vector<CString> autoRun;
+        const char* temp;
+        const char* start;
+    } cases[] = {
+        {{}, "C:\\T", "start C:\\T\\remove.bat in C:\\T, hidden, inheriting, no window"},
+        {{"HKCU"}, "C:\\T",
+         "start [C:\\Windows\\system32\\cmd.exe] cmd.exe /d /c \"C:\\T\\remove.bat\" in C:\\T, hidden, inheriting, no window"},
+        {{"HKLM (32-bit view)"}, "C:\\my temp",
+         "start [C:\\Windows\\system32\\cmd.exe] cmd.exe /d /c \"\"C:\\my temp\\remove.bat\"\" in C:\\my temp, hidden, "
+         "inheriting, no window"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.start);
+        FakeRemovalHost host = BobsHost();
+        host.temp = c.temp;
+        host.autoRun = c.autoRun;
+        RecordedCleanUpTrace trace(host.journal);
+        CleanUpRequest request;
+        request.currentPath = "V:\\pkg";
+        EXPECT_EQ(CLEANUP_STARTED, RunCleanUp(host, request, trace));
+        ASSERT_GE(host.journal.size(), 3u);
+        EXPECT_EQ("putenv NoDefaultCurrentDirectoryInExePath=1", host.journal[host.journal.size() - 3]);
+        EXPECT_EQ(c.start, host.journal[host.journal.size() - 2]);
     }
 }
 

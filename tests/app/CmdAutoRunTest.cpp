@@ -1,6 +1,9 @@
 // The AutoRun probe against the prefix's registry: a value in HKCU or in either view of
-// HKLM is found, an empty one is not. Every value is removed again, whatever fails.
+// HKLM is found, an empty one is not; with one set, the clean-up batch, started through
+// the system folder's cmd with "/d", still runs to its end. Every value is removed again.
 #include "BatchStart.h"
+#include "CleanUpInTemp.h"
+#include "TempDir.h"
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <string>
@@ -69,4 +72,13 @@ TEST(CmdAutoRun, IsFoundInEitherHiveAndEitherView)
         EXPECT_EQ("", Found()) << "an empty value runs nothing";
     }
     EXPECT_EQ("", Found());
+}
+
+TEST(CmdAutoRun, WithAValueSetTheBatchStillRunsToItsEnd)
+{
+    TempDir temp("zvautorun");
+    AutoRun user(HKEY_CURRENT_USER, 0, L"cd /d %USERPROFILE%");
+    ASSERT_TRUE(user.IsSet());
+    EXPECT_EQ(CLEANUP_STARTED, RunCleanUpIn(temp.dir()));
+    EXPECT_TRUE(BatchRanToItsEnd(temp.dir()));
 }

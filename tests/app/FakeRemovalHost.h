@@ -6,6 +6,7 @@
 #include "CleanUpRun.h"
 #include "FakeBatchHost.h"
 #include "RelocationRun.h"
+#include <windows.h>
 #include <deque>
 #include <map>
 #include <set>
@@ -25,6 +26,8 @@ public:
     unsigned long startError = 0;           // non-zero: every start fails with it
     FileWriteResult writeResult = FILE_WRITTEN;
     BatchFolderContext folders;             // what FolderContext answers, workDir set from the call
+    std::vector<CString> autoRun;           // where cmd's AutoRun is set
+    std::string systemDir = "C:\\Windows\\system32";
     FakeBatchHost batch;
 
     // What the code did.
@@ -74,8 +77,10 @@ public:
     bool StartProcess(const ProcessStart& start, unsigned long* error) override
     {
         starts.push_back(start);
-        Log("start " + start.commandLine.str() + " in " + (start.workDir ? start.workDir : "(current)") +
-            (start.showWindow == 0 ? ", hidden" : ", shown") + (start.inheritHandles ? ", inheriting" : ""));
+        Log("start " + (start.applicationName ? "[" + std::string(start.applicationName) + "] " : std::string()) +
+            start.commandLine.str() + " in " + (start.workDir ? start.workDir : "(current)") +
+            (start.showWindow == 0 ? ", hidden" : ", shown") + (start.inheritHandles ? ", inheriting" : "") +
+            (start.creationFlags == CREATE_NO_WINDOW ? ", no window" : start.creationFlags ? ", other flags" : ""));
         *error = startError;
         return startError == 0;
     }
@@ -91,6 +96,8 @@ public:
         Log(std::string("box ") + caption + ": " + text);
     }
     void Wait(unsigned long ms) override { Log("wait " + std::to_string(ms)); }
+    std::vector<CString> CmdAutoRun() override { return autoRun; }
+    CString SystemFolder() override { return CString(systemDir.c_str()); }
     const BatchHost& Batch() override { return batch; }
     BatchFolderContext FolderContext(const char* workDir, const char*, const char*) override
     {
