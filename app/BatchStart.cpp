@@ -1,10 +1,11 @@
 #include "BatchStart.h"
 #include <windows.h>
 
-BatchStart DecideBatchStart(const char* startCommand, bool autoRunSet, const char* systemDir)
+BatchStart DecideBatchStart(const char* startCommand, bool autoRunSet, const char* systemDir,
+                            bool terminalDelegated)
 {
     BatchStart start;
-    start.creationFlags = CREATE_NO_WINDOW;
+    start.creationFlags = terminalDelegated ? CREATE_NO_WINDOW : 0;
     start.commandLine = startCommand;
     // Without the system folder cmd would be searched for, first in the batch's folder.
     if (!autoRunSet || !systemDir || !*systemDir) return start;
@@ -48,4 +49,15 @@ std::vector<CString> CmdAutoRunValues()
     if (HasAutoRun(HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY)) found.push_back("HKLM (64-bit view)");
     if (HasAutoRun(HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY)) found.push_back("HKLM (32-bit view)");
     return found;
+}
+
+bool DefaultTerminalDelegated()
+{
+    wchar_t console[64] = L"";
+    DWORD size = sizeof console;
+    if (RegGetValueW(HKEY_CURRENT_USER, L"Console\\%%Startup", L"DelegationConsole", RRF_RT_REG_SZ, nullptr, console,
+                     &size) != ERROR_SUCCESS)
+        return false;
+    return _wcsicmp(console, L"{00000000-0000-0000-0000-000000000000}") != 0 &&
+           _wcsicmp(console, L"{B23D10C0-E52E-411E-9D5B-C09FDF709C7D}") != 0;   // the console window
 }

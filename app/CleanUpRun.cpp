@@ -53,7 +53,7 @@ CleanUpResult RunCleanUp(RemovalHost& host, const CleanUpRequest& request, Clean
 
     plan.autoRun = host.CmdAutoRun();
     plan.start = DecideBatchStart(plan.batch.startCommand, !plan.autoRun.empty(),
-                                  plan.autoRun.empty() ? CString() : host.SystemFolder());
+                                  plan.autoRun.empty() ? CString() : host.SystemFolder(), host.TerminalDelegated());
     trace.Starting(plan);
     // cmd looks for the batch's commands ("attrib") in its current folder, %TEMP%, first.
     host.PutEnvironment(NO_CURRENT_DIRECTORY_SEARCH, "1");

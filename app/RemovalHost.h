@@ -62,6 +62,8 @@ public:
     // none is. The system folder, where the batch's cmd.exe is taken from then.
     virtual std::vector<CString> CmdAutoRun() = 0;
     virtual CString SystemFolder() = 0;
+    // True when another terminal than the console window is the default one.
+    virtual bool TerminalDelegated() = 0;
 
     // What the batch text needs: code pages and short names, and the folders a batch must
     // never remove when it runs in workDir.

@@ -1,5 +1,6 @@
 // The removal host of a running program: the Win32 calls behind RemovalHost, each thin.
 #pragma once
+#include "BatchStart.h"
 #include "RemovalHost.h"
 #include <windows.h>
 #include <tlhelp32.h>
@@ -21,6 +22,7 @@ public:
     void Wait(unsigned long ms) override;
     std::vector<CString> CmdAutoRun() override;
     CString SystemFolder() override;
+    bool TerminalDelegated() override { return DefaultTerminalDelegated(); }
     const BatchHost& Batch() override { return m_batch; }
     BatchFolderContext FolderContext(const char* workDir, const char* tempDir, const char* programDir) override;
 

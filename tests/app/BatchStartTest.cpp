@@ -1,5 +1,6 @@
 // How the clean-up batch is started: as always where cmd has no AutoRun command, through
-// the system folder's cmd with "/d" where it has one; never with a console window.
+// the system folder's cmd with "/d" where it has one; without a console window where
+// another terminal stands in for it.
 #include "BatchStart.h"
 #include <windows.h>
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@ TEST(BatchStart, SkipsCmdsAutoRunOnlyWhereOneIsSet)
         const char* systemDir;
         const char* application;
         const char* commandLine;
+        bool terminal = false;   // another terminal stands in for the console
     } cases[] = {
         // No AutoRun: no application name, the start command alone.
         {"C:\\Temp\\remove.bat", false, "C:\\Windows\\system32", "", "C:\\Temp\\remove.bat"},
@@ -28,12 +30,16 @@ TEST(BatchStart, SkipsCmdsAutoRunOnlyWhereOneIsSet)
          "cmd.exe /d /c \"C:\\MYTEMP~1\\remove.bat\""},
         // No system folder: a cmd.exe searched for could be one planted beside the batch.
         {"C:\\Temp\\remove.bat", true, "", "", "C:\\Temp\\remove.bat"},
+        // Windows Terminal as the default terminal: no console window at all, either way.
+        {"C:\\Temp\\remove.bat", false, "C:\\Windows\\system32", "", "C:\\Temp\\remove.bat", true},
+        {"C:\\Temp\\remove.bat", true, "C:\\Windows\\system32", "C:\\Windows\\system32\\cmd.exe",
+         "cmd.exe /d /c \"C:\\Temp\\remove.bat\"", true},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.startCommand) + (c.autoRun ? " with AutoRun" : ""));
-        BatchStart start = DecideBatchStart(c.startCommand, c.autoRun, c.systemDir);
+        SCOPED_TRACE(std::string(c.startCommand) + (c.autoRun ? " with AutoRun" : "") + (c.terminal ? ", Terminal" : ""));
+        BatchStart start = DecideBatchStart(c.startCommand, c.autoRun, c.systemDir, c.terminal);
         EXPECT_EQ(c.application, start.application.str());
         EXPECT_EQ(c.commandLine, start.commandLine.str());
-        EXPECT_EQ(static_cast<unsigned long>(CREATE_NO_WINDOW), start.creationFlags);
+        EXPECT_EQ(c.terminal ? static_cast<unsigned long>(CREATE_NO_WINDOW) : 0ul, start.creationFlags);
     }
 }

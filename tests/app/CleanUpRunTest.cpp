@@ -24,7 +24,7 @@ TEST(CleanUp, WritesTheBatchOnceAndStartsItHiddenOrTracesWhyNot)
     const Journal planned = {"trace running", "trace planned C:\\T\\remove.bat", "write C:\\T\\remove.bat"};
     const Journal started = {"trace created", "trace written", "trace starting in C:\\T",
                              "putenv NoDefaultCurrentDirectoryInExePath=1",
-                             "start C:\\T\\remove.bat in C:\\T, hidden, inheriting, no window", "trace started"};
+                             "start C:\\T\\remove.bat in C:\\T, hidden, inheriting", "trace started"};
     auto join = [](Journal a, const Journal& b) { a.insert(a.end(), b.begin(), b.end()); return a; };
     const struct {
         const char* name;
@@ -52,7 +52,7 @@ TEST(CleanUp, WritesTheBatchOnceAndStartsItHiddenOrTracesWhyNot)
         {"launcher", 0, "AppDeck", "", "", FILE_WRITTEN, 0, CLEANUP_STARTED,
          join(planned, {"trace created", "trace written", "trace starting in C:\\T\\AppDeck",
                         "putenv NoDefaultCurrentDirectoryInExePath=1",
-                        "start C:\\T\\remove.bat in C:\\T\\AppDeck, hidden, inheriting, no window", "trace started"}), 1, true},
+                        "start C:\\T\\remove.bat in C:\\T\\AppDeck, hidden, inheriting", "trace started"}), 1, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -85,26 +85,33 @@ TEST(CleanUp, WritesTheBatchOnceAndStartsItHiddenOrTracesWhyNot)
 }
 
 // Where cmd has an AutoRun command, the batch goes through the system folder's cmd with "/d",
-// which skips it; where none is set, it starts as always. Never with a console window.
+// which skips it; where none is set, it starts as always. Where Windows Terminal stands in
+// for the console, without a console window.
 TEST(CleanUp, StartsTheBatchWithoutCmdsAutoRunWhereOneIsSet)
 {
     const struct {
         std::vector<CString> autoRun;
         const char* temp;
         const char* start;
+        bool terminal = false;   // Windows Terminal is the default terminal
     } cases[] = {
-        {{}, "C:\\T", "start C:\\T\\remove.bat in C:\\T, hidden, inheriting, no window"},
+        {{}, "C:\\T", "start C:\\T\\remove.bat in C:\\T, hidden, inheriting"},
         {{"HKCU"}, "C:\\T",
-         "start [C:\\Windows\\system32\\cmd.exe] cmd.exe /d /c \"C:\\T\\remove.bat\" in C:\\T, hidden, inheriting, no window"},
+         "start [C:\\Windows\\system32\\cmd.exe] cmd.exe /d /c \"C:\\T\\remove.bat\" in C:\\T, hidden, inheriting"},
         {{"HKLM (32-bit view)"}, "C:\\my temp",
          "start [C:\\Windows\\system32\\cmd.exe] cmd.exe /d /c \"\"C:\\my temp\\remove.bat\"\" in C:\\my temp, hidden, "
-         "inheriting, no window"},
+         "inheriting"},
+        {{}, "C:\\T", "start C:\\T\\remove.bat in C:\\T, hidden, inheriting, no window", true},
+        {{"HKCU"}, "C:\\T",
+         "start [C:\\Windows\\system32\\cmd.exe] cmd.exe /d /c \"C:\\T\\remove.bat\" in C:\\T, hidden, inheriting, no window",
+         true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.start);
         FakeRemovalHost host = BobsHost();
         host.temp = c.temp;
         host.autoRun = c.autoRun;
+        host.terminalDelegated = c.terminal;
         RecordedCleanUpTrace trace(host.journal);
         CleanUpRequest request;
         request.currentPath = "V:\\pkg";

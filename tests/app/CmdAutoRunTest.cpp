@@ -82,3 +82,27 @@ TEST(CmdAutoRun, WithAValueSetTheBatchStillRunsToItsEnd)
     EXPECT_EQ(CLEANUP_STARTED, RunCleanUpIn(temp.dir()));
     EXPECT_TRUE(BatchRanToItsEnd(temp.dir()));
 }
+
+TEST(DefaultTerminal, IsDelegatedOnlyWhenAnotherTerminalIsNamed)
+{
+    const struct {
+        const wchar_t* console;   // DelegationConsole; null: no value
+        bool delegated;
+    } cases[] = {
+        {nullptr, false},
+        {L"{00000000-0000-0000-0000-000000000000}", false},   // let Windows decide
+        {L"{B23D10C0-E52E-411E-9D5B-C09FDF709C7D}", false},   // the console window
+        {L"{2EACA947-7F5F-4CFA-BA87-8F7FBEEFBE69}", true},    // Windows Terminal
+    };
+    for (const auto& c : cases) {
+        HKEY key;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, L"Console\\%%Startup", 0, nullptr, 0,
+                                                 KEY_SET_VALUE, nullptr, &key, nullptr));
+        if (c.console)
+            RegSetValueExW(key, L"DelegationConsole", 0, REG_SZ, reinterpret_cast<const BYTE*>(c.console),
+                           static_cast<DWORD>((wcslen(c.console) + 1) * sizeof(wchar_t)));
+        EXPECT_EQ(c.delegated, DefaultTerminalDelegated()) << (c.console ? "set" : "none");
+        RegDeleteValueW(key, L"DelegationConsole");
+        RegCloseKey(key);
+    }
+}

@@ -28,6 +28,7 @@ public:
     BatchFolderContext folders;             // what FolderContext answers, workDir set from the call
     std::vector<CString> autoRun;           // where cmd's AutoRun is set
     std::string systemDir = "C:\\Windows\\system32";
+    bool terminalDelegated = false;         // Windows Terminal is the default terminal
     FakeBatchHost batch;
 
     // What the code did.
@@ -98,6 +99,7 @@ public:
     void Wait(unsigned long ms) override { Log("wait " + std::to_string(ms)); }
     std::vector<CString> CmdAutoRun() override { return autoRun; }
     CString SystemFolder() override { return CString(systemDir.c_str()); }
+    bool TerminalDelegated() override { return terminalDelegated; }
     const BatchHost& Batch() override { return batch; }
     BatchFolderContext FolderContext(const char* workDir, const char*, const char*) override
     {
