@@ -1,5 +1,6 @@
 #include "CleanUpRun.h"
 #include "BatchFolderCheck.h"
+#include "BatchHost.h"
 
 namespace {
 
@@ -50,9 +51,16 @@ CleanUpResult RunCleanUp(RemovalHost& host, const CleanUpRequest& request, Clean
     }
     trace.Written(plan);
 
+    plan.autoRun = host.CmdAutoRun();
+    plan.start = DecideBatchStart(plan.batch.startCommand, !plan.autoRun.empty(),
+                                  plan.autoRun.empty() ? CString() : host.SystemFolder(), host.TerminalDelegated());
     trace.Starting(plan);
+    // cmd looks for the batch's commands ("attrib") in its current folder, %TEMP%, first.
+    host.PutEnvironment(NO_CURRENT_DIRECTORY_SEARCH, "1");
     ProcessStart start;
-    start.commandLine = plan.batch.startCommand;
+    start.applicationName = plan.start.application.IsEmpty() ? nullptr : plan.start.application.GetString();
+    start.commandLine = plan.start.commandLine;
+    start.creationFlags = plan.start.creationFlags;
     start.inheritHandles = true;
     start.workDir = plan.batch.workDir.IsEmpty() ? nullptr : plan.batch.workDir.GetString();
     start.showWindow = 0;   // SW_HIDE

@@ -2,6 +2,7 @@
 // written in one piece and started hidden. The traces are the caller's (CleanUpTrace), in
 // this order; every failure is only traced.
 #pragma once
+#include "BatchStart.h"
 #include "CleanUpBatch.h"
 #include "RemovalHost.h"
 
@@ -17,6 +18,8 @@ struct CleanUpRequest {
 struct CleanUpPlan {
     CString tempDir;
     CleanUpBatch batch;
+    std::vector<CString> autoRun;   // where cmd's AutoRun is set; the batch is started without it then
+    BatchStart start;
 };
 
 class CleanUpTrace {

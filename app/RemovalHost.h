@@ -6,6 +6,7 @@
 #include "BatchFolderCheck.h"
 #include "BatchWord.h"
 #include "CString.h"
+#include <vector>
 
 // What a start saw of the started program while it waited (ProcessStart::readyWaitMs).
 struct StartOutcome {
@@ -66,6 +67,13 @@ public:
     // A message box without owner and icon, OK only.
     virtual void ShowMessage(const char* text, const char* caption) = 0;
     virtual void Wait(unsigned long ms) = 0;
+
+    // Where an AutoRun command for cmd is set ("HKCU", "HKLM (64-bit view)", ...); empty when
+    // none is. The system folder, where the batch's cmd.exe is taken from then.
+    virtual std::vector<CString> CmdAutoRun() = 0;
+    virtual CString SystemFolder() = 0;
+    // True when another terminal than the console window is the default one.
+    virtual bool TerminalDelegated() = 0;
 
     // What the batch text needs: code pages and short names, and the folders a batch must
     // never remove when it runs in workDir.

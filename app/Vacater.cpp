@@ -117,6 +117,14 @@ public:
         DebugTrace(0, "strBatch : %s", batch.batchPath.GetString());
         if (batch.startCommand != batch.batchPath)
             DebugTrace(0, "REMOVE_EXE : batch started as %s \r\n", batch.startCommand.GetString());
+        if (!plan.autoRun.empty()) {
+            CString where;
+            for (const CString& key : plan.autoRun) where += (where.IsEmpty() ? "" : ", ") + key;
+            DebugTrace(0, "REMOVE_EXE : cmd AutoRun set in %s, the batch starts without it: [%s] %s \r\n",
+                       where.GetString(), plan.start.application.GetString(), plan.start.commandLine.GetString());
+        }
+        if (plan.start.creationFlags & CREATE_NO_WINDOW)
+            DebugTrace(0, "REMOVE_EXE : another terminal stands in for the console, the batch starts without one \r\n");
         DebugTrace(0, "Execution-path : %s ", batch.workDir.GetString());
     }
     void Started(const CleanUpPlan& plan, bool started) override

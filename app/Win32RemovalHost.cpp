@@ -1,5 +1,6 @@
 #include "Win32RemovalHost.h"
 #include "ProcessCount.h"
+#include "BatchStart.h"
 #include <cstdlib>
 
 namespace {
@@ -137,6 +138,15 @@ bool Win32RemovalHost::StartProcess(const ProcessStart& start, unsigned long* er
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);
     return true;
+}
+
+std::vector<CString> Win32RemovalHost::CmdAutoRun() { return CmdAutoRunValues(); }
+
+CString Win32RemovalHost::SystemFolder()
+{
+    char buffer[MAX_PATH] = "";
+    UINT n = GetSystemDirectoryA(buffer, MAX_PATH);
+    return n == 0 || n >= MAX_PATH ? CString() : CString(buffer);
 }
 
 int Win32RemovalHost::CountProcessesByName(const char* exeName)

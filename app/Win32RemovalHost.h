@@ -1,5 +1,6 @@
 // The removal host of a running program: the Win32 calls behind RemovalHost, each thin.
 #pragma once
+#include "BatchStart.h"
 #include "RemovalHost.h"
 #include <windows.h>
 
@@ -18,6 +19,9 @@ public:
     int CountProcessesByName(const char* exeName) override;
     void ShowMessage(const char* text, const char* caption) override;
     void Wait(unsigned long ms) override;
+    std::vector<CString> CmdAutoRun() override;
+    CString SystemFolder() override;
+    bool TerminalDelegated() override { return DefaultTerminalDelegated(); }
     const BatchHost& Batch() override { return m_batch; }
     BatchFolderContext FolderContext(const char* workDir, const char* tempDir, const char* programDir) override;
 

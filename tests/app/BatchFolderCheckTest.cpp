@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <string>
+#include <cwctype>
 
 namespace {
 
@@ -12,17 +13,50 @@ BatchFolderContext Host()
 {
     BatchFolderContext host;
     host.workDir = "C:\\users\\bob\\Temp";
-    host.folders = {{"C:\\windows", "the Windows folder"},          {"C:\\windows\\system32", "the system folder"},
-                    {"C:\\Program Files", "a Program Files folder"}, {"C:\\ProgramData", "ProgramData"},
-                    {"C:\\users", "the users' root"},               {"C:\\users\\bob", "a user profile"},
-                    {"C:\\users\\Public", "a user profile"},        {"D:\\Profiles\\alice\\", "a user profile"},
-                    {"c:\\USERS\\bob\\temp", "the temporary directory"},
-                    {"C:\\users\\bob\\Temp\\", "the program's folder"}, {"relative\\ignored", "nothing"},
-                    {"C:\\Users\\J\xfcrgen", "a user profile"}};
+    host.folders = {{L"C:\\windows", "the Windows folder"},          {L"C:\\windows\\system32", "the system folder"},
+                    {L"C:\\Program Files", "a Program Files folder"}, {L"C:\\ProgramData", "ProgramData"},
+                    {L"C:\\users", "the users' root"},               {L"C:\\users\\bob", "a user profile"},
+                    {L"C:\\users\\Public", "a user profile"},        {L"D:\\Profiles\\alice\\", "a user profile"},
+                    {L"c:\\USERS\\bob\\temp", "the temporary directory"},
+                    {L"C:\\users\\bob\\Temp\\", "the program's folder"}, {L"relative\\ignored", "nothing"},
+                    {L"C:\\Users\\J\u00fcrgen", "a user profile"},
+                    {L"E:\\Redirected\\Docs", "the user's Documents"}};
     host.ansiCodePage = 1252;   // a German Windows
     host.oemCodePage = 850;
     return host;
 }
+
+// A file system with links: every folder exists but those under C:\gone, and a folder
+// under a link's path lies under its target.
+class FakeLocator : public FolderLocator {
+public:
+    struct Link {
+        const wchar_t* path;
+        const wchar_t* target;   // as GetFinalPathNameByHandle gives it
+    };
+    std::vector<Link> links;
+    std::wstring networkDrives;
+
+    std::wstring FinalPath(const std::wstring& folder) const override
+    {
+        const std::wstring up = Upper(folder);
+        if (up.compare(0, 9, L"C:\\GONE\\") == 0 || up == L"C:\\GONE") return std::wstring();
+        for (const Link& link : links) {
+            const std::wstring from = Upper(link.path);
+            if (up == from || up.compare(0, from.size() + 1, from + L"\\") == 0)
+                return link.target + folder.substr(from.size());
+        }
+        return L"\\\\?\\" + folder;
+    }
+    bool IsNetworkDrive(wchar_t letter) const override { return networkDrives.find(letter) != std::wstring::npos; }
+
+private:
+    static std::wstring Upper(std::wstring s)
+    {
+        for (wchar_t& c : s) c = static_cast<wchar_t>(towupper(c));
+        return s;
+    }
+};
 
 const BatchFolderKind REL = BATCH_FOLDER_RELATIVE, ABS = BATCH_FOLDER_ABSOLUTE;
 
@@ -93,6 +127,7 @@ TEST(BatchFolderCheck, RefusesWhatCmdWouldReadAsMoreThanOneFolderAndWhatHoldsThe
         {"users", REL, BATCH_FOLDER_OK, ""},
         {"C:\\users\\bob\\Temp\\old", ABS, BATCH_FOLDER_OK, ""},
         {"C:\\users\\bob\\Documents", ABS, BATCH_FOLDER_OK, ""},
+        {"E:\\redirected\\docs", ABS, BATCH_FOLDER_PROTECTED, "is the user's Documents E:\\Redirected\\Docs"},
         {"C:\\users\\bobby", ABS, BATCH_FOLDER_OK, ""},
         {"temp", ABS, BATCH_FOLDER_OK, ""},
         {"D:\\data\\cache", ABS, BATCH_FOLDER_OK, ""},
@@ -140,6 +175,7 @@ TEST(BatchFolderCheck, ResolvesAsTheBatchDoes)
         BatchFolderKind kind;
         const char* workDir;
         const char* folder;
+        unsigned int ansi = 1252, oem = 850;
     } cases[] = {
         {"oldpkg", REL, "C:\\users\\bob\\Temp", "C:\\users\\bob\\Temp\\oldpkg"},
         {"oldpkg", ABS, "C:\\users\\bob\\Temp", "C:\\oldpkg"},   // after "cd \"
@@ -149,10 +185,70 @@ TEST(BatchFolderCheck, ResolvesAsTheBatchDoes)
         {"x", REL, "\\\\server\\temp", ""},
         {"x", REL, "", ""},
         {"E:relative", ABS, "C:\\t", ""},
+        {"\\\\server\\share", ABS, "C:\\t", ""},
+        // The value as cmd reads it, in the code pages the check is given: byte 8D is a
+        // letter in 1250 (Czech, OEM 852), none in 1252.
+        {"C:\\x\\\xdc" "bung", ABS, "C:\\t", "C:\\x\\\xdc" "bung"},
+        {"C:\\x\\\x8d", ABS, "C:\\t", "C:\\x\\\x8d", 1250, 852},
+        {"C:\\x\\\x8d", ABS, "C:\\t", ""},
+        {"C:\\x\\\xd8", ABS, "C:\\t", "", 1252, 437},   // no OEM form: cmd cannot read it
+        {"C:\\x\\\xc3\x9c" "bung", ABS, "C:\\t", "C:\\x\\\xc3\x9c" "bung", 65001, 65001},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.value);
-        EXPECT_EQ(c.folder, ResolveBatchFolder(c.value, c.kind, c.workDir).str());
+        BatchFolderContext context;
+        context.workDir = c.workDir;
+        context.ansiCodePage = c.ansi;
+        context.oemCodePage = c.oem;
+        EXPECT_EQ(c.folder, ResolveBatchFolder(c.value, c.kind, context).str());
+    }
+}
+
+TEST(BatchFolderCheck, FollowsLinksAndDrivesToTheFolderRmdirReaches)
+{
+    BatchFolderContext host = Host();
+    host.folders.push_back({L"C:\\users\\bob\\AppData\\Local\\Temp", "the temporary directory"});
+    FakeLocator links;
+    links.links = {
+        {L"S:", L"\\\\?\\C:\\users"},                              // SUBST S: C:\users
+        {L"C:\\x\\docs", L"\\\\?\\E:\\REDIRECTED\\Docs"},           // a junction to the redirected Documents
+        {L"C:\\x\\appdata", L"\\\\?\\C:\\users\\bob\\AppData"},     // a symbolic link
+        {L"C:\\x\\windows", L"\\\\?\\C:\\Windows"},                 // letter case of the target differs
+        {L"C:\\mnt\\d", L"\\\\?\\D:\\"},                           // a mount point of a whole volume
+        {L"C:\\mnt\\novolume", L"\\\\?\\Volume{8c1e4a52-0000-0000-0000-100000000000}\\"},
+        {L"C:\\x\\share", L"\\\\?\\UNC\\server\\share\\x"},
+        {L"C:\\x\\cache", L"\\\\?\\G:\\cache"},
+        {L"D:\\Profiles", L"\\\\?\\H:\\Profiles"},                 // alice's profile lies on H:
+    };
+    links.networkDrives = L"N";
+    host.locator = &links;
+    const struct {
+        const char* value;
+        BatchFolderVerdict verdict;
+        const char* reason;
+    } cases[] = {
+        {"S:\\bob", BATCH_FOLDER_PROTECTED, "resolves to S:\\bob, whose final path C:\\users\\bob is a user profile"},
+        {"S:\\bob\\Documents", BATCH_FOLDER_OK, ""},
+        {"C:\\x\\docs", BATCH_FOLDER_PROTECTED, "whose final path E:\\REDIRECTED\\Docs is the user's Documents E:\\Redirected\\Docs"},
+        {"C:\\x\\appdata", BATCH_FOLDER_PROTECTED, "whose final path C:\\users\\bob\\AppData holds the temporary directory C:\\users\\bob\\AppData\\Local\\Temp"},
+        {"C:\\x\\windows", BATCH_FOLDER_PROTECTED, "is the Windows folder C:\\windows"},
+        {"C:\\x\\windows\\temp", BATCH_FOLDER_OK, ""},
+        {"C:\\mnt\\d", BATCH_FOLDER_PROTECTED, "whose final path is the drive root D:\\"},
+        {"C:\\mnt\\novolume\\x", BATCH_FOLDER_UNRESOLVABLE, "lies on no drive letter"},
+        {"C:\\x\\share", BATCH_FOLDER_UNRESOLVABLE, "whose final path is the network folder \\\\server\\share\\x"},
+        {"N:\\data", BATCH_FOLDER_UNRESOLVABLE, "is on the network drive N:"},
+        {"C:\\x\\cache", BATCH_FOLDER_OK, ""},
+        {"C:\\gone\\bob", BATCH_FOLDER_OK, ""},   // no folder, nothing behind it
+        // A protected folder behind a link is protected where it really is.
+        {"H:\\Profiles\\alice", BATCH_FOLDER_PROTECTED, "is a user profile D:\\Profiles\\alice (at H:\\Profiles\\alice)"},
+        {"H:\\Profiles", BATCH_FOLDER_PROTECTED, "resolves to H:\\Profiles, which holds a user profile D:\\Profiles\\alice (at"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        CString reason = "stale";
+        EXPECT_EQ(c.verdict, CheckBatchFolder(c.value, ABS, host, &reason));
+        if (*c.reason) { EXPECT_NE(std::string::npos, reason.str().find(c.reason)) << reason.str(); }
+        else { EXPECT_EQ("", reason.str()); }
     }
 }
 

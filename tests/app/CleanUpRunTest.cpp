@@ -23,6 +23,7 @@ TEST(CleanUp, WritesTheBatchOnceAndStartsItHiddenOrTracesWhyNot)
 {
     const Journal planned = {"trace running", "trace planned C:\\T\\remove.bat", "write C:\\T\\remove.bat"};
     const Journal started = {"trace created", "trace written", "trace starting in C:\\T",
+                             "putenv NoDefaultCurrentDirectoryInExePath=1",
                              "start C:\\T\\remove.bat in C:\\T, hidden, inheriting", "trace started"};
     auto join = [](Journal a, const Journal& b) { a.insert(a.end(), b.begin(), b.end()); return a; };
     const struct {
@@ -50,6 +51,7 @@ TEST(CleanUp, WritesTheBatchOnceAndStartsItHiddenOrTracesWhyNot)
          join(join(planned, Journal(started.begin(), started.end() - 1)), {"trace not started"}), 0, false},
         {"launcher", 0, "AppDeck", "", "", FILE_WRITTEN, 0, CLEANUP_STARTED,
          join(planned, {"trace created", "trace written", "trace starting in C:\\T\\AppDeck",
+                        "putenv NoDefaultCurrentDirectoryInExePath=1",
                         "start C:\\T\\remove.bat in C:\\T\\AppDeck, hidden, inheriting", "trace started"}), 1, true},
     };
     for (const auto& c : cases) {
@@ -79,6 +81,45 @@ TEST(CleanUp, WritesTheBatchOnceAndStartsItHiddenOrTracesWhyNot)
         } else {
             EXPECT_TRUE(host.written.empty());
         }
+    }
+}
+
+// Where cmd has an AutoRun command, the batch goes through the system folder's cmd with "/d",
+// which skips it; where none is set, it starts as always. Where Windows Terminal stands in
+// for the console, without a console window.
+TEST(CleanUp, StartsTheBatchWithoutCmdsAutoRunWhereOneIsSet)
+{
+    const struct {
+        std::vector<CString> autoRun;
+        const char* temp;
+        const char* start;
+        bool terminal = false;   // Windows Terminal is the default terminal
+    } cases[] = {
+        {{}, "C:\\T", "start C:\\T\\remove.bat in C:\\T, hidden, inheriting"},
+        {{"HKCU"}, "C:\\T",
+         "start cmd.exe /d /c \"C:\\T\\remove.bat\" in C:\\T, hidden, inheriting, program C:\\Windows\\system32\\cmd.exe"},
+        {{"HKLM (32-bit view)"}, "C:\\my temp",
+         "start cmd.exe /d /c \"\"C:\\my temp\\remove.bat\"\" in C:\\my temp, hidden, "
+         "inheriting, program C:\\Windows\\system32\\cmd.exe"},
+        {{}, "C:\\T", "start C:\\T\\remove.bat in C:\\T, hidden, inheriting, no window", true},
+        {{"HKCU"}, "C:\\T",
+         "start cmd.exe /d /c \"C:\\T\\remove.bat\" in C:\\T, hidden, inheriting, no window, "
+         "program C:\\Windows\\system32\\cmd.exe",
+         true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.start);
+        FakeRemovalHost host = BobsHost();
+        host.temp = c.temp;
+        host.autoRun = c.autoRun;
+        host.terminalDelegated = c.terminal;
+        RecordedCleanUpTrace trace(host.journal);
+        CleanUpRequest request;
+        request.currentPath = "V:\\pkg";
+        EXPECT_EQ(CLEANUP_STARTED, RunCleanUp(host, request, trace));
+        ASSERT_GE(host.journal.size(), 3u);
+        EXPECT_EQ("putenv NoDefaultCurrentDirectoryInExePath=1", host.journal[host.journal.size() - 3]);
+        EXPECT_EQ(c.start, host.journal[host.journal.size() - 2]);
     }
 }
 

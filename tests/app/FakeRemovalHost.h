@@ -6,6 +6,7 @@
 #include "CleanUpRun.h"
 #include "FakeBatchHost.h"
 #include "RelocationRun.h"
+#include <windows.h>
 #include <deque>
 #include <map>
 #include <set>
@@ -27,6 +28,9 @@ public:
     unsigned long endedWith = 0;            // non-zero: a start that waits sees the program end with it
     FileWriteResult writeResult = FILE_WRITTEN;
     BatchFolderContext folders;             // what FolderContext answers, workDir set from the call
+    std::vector<CString> autoRun;           // where cmd's AutoRun is set
+    std::string systemDir = "C:\\Windows\\system32";
+    bool terminalDelegated = false;         // Windows Terminal is the default terminal
     FakeBatchHost batch;
 
     // What the code did.
@@ -79,6 +83,7 @@ public:
         starts.push_back(start);
         Log("start " + start.commandLine.str() + " in " + (start.workDir ? start.workDir : "(current)") +
             (start.showWindow == 0 ? ", hidden" : ", shown") + (start.inheritHandles ? ", inheriting" : "") +
+            (start.creationFlags == CREATE_NO_WINDOW ? ", no window" : start.creationFlags ? ", other flags" : "") +
             (start.applicationName ? std::string(", program ") + start.applicationName : std::string()) +
             (start.readyWaitMs ? ", waits until ready" : ""));
         if (startError == 0 && endedWith && start.readyWaitMs && start.pOutcome)
@@ -98,6 +103,9 @@ public:
         Log(std::string("box ") + caption + ": " + text);
     }
     void Wait(unsigned long ms) override { Log("wait " + std::to_string(ms)); }
+    std::vector<CString> CmdAutoRun() override { return autoRun; }
+    CString SystemFolder() override { return CString(systemDir.c_str()); }
+    bool TerminalDelegated() override { return terminalDelegated; }
     const BatchHost& Batch() override { return batch; }
     BatchFolderContext FolderContext(const char* workDir, const char*, const char*) override
     {
