@@ -2,7 +2,7 @@
 // file each came from, one a line ("-" where none was loaded).
 //   plain       LoadLibrary by name, with Windows' standard search (the program's folder first)
 //   restricted  as our programs do: the search restricted first, userenv through its
-//               delay-loaded import (GetProfilesDirectoryA), version through loadSystemLibrary
+//               import slot loaded at the first call (GetProfilesDirectoryA), version through loadSystemLibrary
 #include <zvcrypt/SystemLibrary.h>
 #include <userenv.h>
 #include <cstdio>
