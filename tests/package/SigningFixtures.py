@@ -224,3 +224,17 @@ class SigningCase(unittest.TestCase):
 
     def tearDown(self):
         self.copies.close()
+
+    def assertEachRefused(self, cases):
+        """Each (what, settings, message) case stops the check and the signing with message
+        on standard error, and leaves the copies as they were."""
+        unsigned = self.copies.contents()
+        for what, settings, message in cases:
+            with self.subTest(what):
+                for check in (("check",), ()):
+                    r = self.sign(*check, **settings)
+                    self.assertEqual(1, r.returncode, r.stdout + r.stderr)
+                    self.assertIn(message, r.stderr)
+                    self.assertNotIn("Segmentation", r.stderr)
+                self.assertEqual(unsigned, self.copies.contents())
+                self.assertEqual([], self.copies.leftovers())

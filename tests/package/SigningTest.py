@@ -72,7 +72,6 @@ class Signing(fx.SigningCase):
         self.assertEqual(first, self.copies.contents())
 
     def test_refusals_name_the_fault_and_sign_nothing(self):
-        unsigned = self.copies.contents()
         garbage = os.path.join(self.certs, "garbage.crt")
         with open(garbage, "w") as f:
             f.write("not a certificate\n")
@@ -93,14 +92,7 @@ class Signing(fx.SigningCase):
              dict(cert=self.cert, key=self.key, extra=dict(NOT_FOR_RELEASE, VACATER_SIGN_PKCS11_MODULE="/x.so")),
              "no pkcs11: URI"),
         ]
-        for what, settings, message in cases:
-            with self.subTest(what):
-                for check in (("check",), ()):
-                    r = self.sign(*check, **settings)
-                    self.assertEqual(1, r.returncode, r.stdout + r.stderr)
-                    self.assertIn(message, r.stderr)
-                self.assertEqual(unsigned, self.copies.contents())
-                self.assertEqual([], self.copies.leftovers())
+        self.assertEachRefused(cases)
 
     def test_a_failed_time_stamp_stops_signing(self):
         unsigned = self.copies.contents()
