@@ -83,7 +83,3 @@ bool SystemBatchHost::HoldsCommand(const char* folder, const char* name) const
 
 const char* const NO_CURRENT_DIRECTORY_SEARCH = "NoDefaultCurrentDirectoryInExePath";
 
-bool KeepBatchCommandsOutOfCurrentDirectory()
-{
-    return SetEnvironmentVariableA(NO_CURRENT_DIRECTORY_SEARCH, "1") != FALSE;
-}

@@ -38,6 +38,3 @@ public:
 // "attrib.bat".
 extern const char* const NO_CURRENT_DIRECTORY_SEARCH;
 
-// Sets that variable in this process's environment, which the batch inherits; call it
-// before the batch is started. False when the environment cannot be changed.
-bool KeepBatchCommandsOutOfCurrentDirectory();

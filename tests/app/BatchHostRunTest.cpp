@@ -82,7 +82,8 @@ TEST(BatchHostOnThisPc, APlantedAttribInTheWorkingDirectoryDoesNotRun)
         bool looks;      // the host looks for planted commands
         bool planted;    // so the planted file runs
     } cases[] = {{true, false}, {false, true}};
-    ASSERT_TRUE(KeepBatchCommandsOutOfCurrentDirectory());
+    // As the clean-up sets it before the batch starts (Wine's cmd ignores it: the host's own guard counts).
+    ASSERT_TRUE(SetEnvironmentVariableA(NO_CURRENT_DIRECTORY_SEARCH, "1"));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.looks ? "the host looks" : "a blind host");
         RemoveTree(root);
