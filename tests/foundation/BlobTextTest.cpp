@@ -9,7 +9,7 @@
 using namespace zvcrypt;
 
 namespace {
-const unsigned char* bytes(const char* s) { return reinterpret_cast<const unsigned char*>(s); }
+const unsigned char* textBytes(const char* s) { return reinterpret_cast<const unsigned char*>(s); }
 const unsigned long NARROW = BLOB_TEXT | BLOB_CHAR, WIDE = BLOB_TEXT | BLOB_WCHAR;
 }  // namespace
 
@@ -70,7 +70,7 @@ TEST(BlobText, HexIsUpperCaseWithoutSeparatorsAtAnyLength)
 
 TEST(BlobText, ToLowerCoversTheLengthNarrowAndUpToTheZeroCharacterWide)
 {
-    Blob narrow(bytes("AB\0C\xC4Z"), 6);  // zero bytes included, bytes above 0x7F left alone
+    Blob narrow(textBytes("AB\0C\xC4Z"), 6);  // zero bytes included, bytes above 0x7F left alone
     narrow.setFormat(BLOB_CHAR);
     narrow.toLower();
     EXPECT_EQ(0, std::memcmp("ab\0c\xC4z", narrow.getData(), 6));

@@ -24,7 +24,7 @@ std::string Journal()
     return text;
 }
 
-class DeviceTree : public ::testing::Test {
+class PrefixDeviceTree : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -68,7 +68,7 @@ std::string Record(const char* instanceId, const char* hardwareId, const char* d
 
 } // namespace
 
-TEST_F(DeviceTree, EachCommandFindsItsTokensOnlyAndReportsThemWhole)
+TEST_F(PrefixDeviceTree, EachCommandFindsItsTokensOnlyAndReportsThemWhole)
 {
     int rc = -99;
     EXPECT_EQ("2 device(s) found\r\n"
@@ -89,7 +89,7 @@ TEST_F(DeviceTree, EachCommandFindsItsTokensOnlyAndReportsThemWhole)
     EXPECT_EQ(3u, Occurrences(journal, "ZDAPI_ZevDevExec\t"));
 }
 
-TEST_F(DeviceTree, BadCommandsAndSmallBuffersAreAnsweredSafely)
+TEST_F(PrefixDeviceTree, BadCommandsAndSmallBuffersAreAnsweredSafely)
 {
     for (const char* command : {"eject \"usb\\vid_3e7a&pid_41*", "eject \"\"", "eject", "list usb*"}) {
         int rc = 0;
@@ -117,7 +117,7 @@ TEST_F(DeviceTree, BadCommandsAndSmallBuffersAreAnsweredSafely)
 
 // A scenario found by a long path (longer than two MAX_PATHs, "\." steps the system folds
 // away) still answers: the device tree with its registered tokens must not.
-TEST_F(DeviceTree, ScenarioNamedByALongPathStillAnswers)
+TEST_F(PrefixDeviceTree, ScenarioNamedByALongPathStillAnswers)
 {
     TempDir dir("zevdev_longpath");
     ASSERT_TRUE(WriteBytes(dir.path("scenario.txt"),
@@ -134,7 +134,7 @@ TEST_F(DeviceTree, ScenarioNamedByALongPathStillAnswers)
 
 // A scenario that is named but cannot be read answers as if no device were there, and says
 // why: a typo in a test's path must never let the registered tokens be ejected.
-TEST_F(DeviceTree, NamedScenarioThatCannotBeReadAnswersNoDevice)
+TEST_F(PrefixDeviceTree, NamedScenarioThatCannotBeReadAnswersNoDevice)
 {
     TempDir dir("zevdev_unreadable");
     ASSERT_TRUE(CreateDirectoryA(dir.path("folder.txt").c_str(), nullptr));
@@ -168,7 +168,7 @@ TEST_F(DeviceTree, NamedScenarioThatCannotBeReadAnswersNoDevice)
 }
 
 // Only the pattern's enumerator is read; one that no device has is an empty list, not a fault.
-TEST_F(DeviceTree, PatternOfAnEnumeratorWithoutDevicesFindsNothing)
+TEST_F(PrefixDeviceTree, PatternOfAnEnumeratorWithoutDevicesFindsNothing)
 {
     int rc = -99;
     EXPECT_EQ("eject \"zvnobus\\vid_3e7a*\"\r\nno matching device found\r\ndevice_s_ejected=0\r\n",
@@ -177,7 +177,7 @@ TEST_F(DeviceTree, PatternOfAnEnumeratorWithoutDevicesFindsNothing)
     EXPECT_EQ(0u, Run("eject \"u?b\\vid_3e7a&pid_4001\\*\"").find("1 device(s) found\r\n")) << "every class";
 }
 
-TEST_F(DeviceTree, SupportCommandListsAndEjectsWithItsExitCodes)
+TEST_F(PrefixDeviceTree, SupportCommandListsAndEjectsWithItsExitCodes)
 {
     ChildResult list = runSibling("zevdev.exe", "list \"usb\\vid_3e7a&pid_41*\"");
     EXPECT_EQ(0u, list.exitCode);
@@ -204,7 +204,7 @@ TEST_F(DeviceTree, SupportCommandListsAndEjectsWithItsExitCodes)
     EXPECT_NE(std::string::npos, usage.err.find("usage: zevdev")) << usage.err;
 }
 
-TEST_F(DeviceTree, VacaterEjectsInOnePassPerCommandAndLogsTheDeviceRecord)
+TEST_F(PrefixDeviceTree, VacaterEjectsInOnePassPerCommandAndLogsTheDeviceRecord)
 {
     TempDir dir("zevdev_vacater");
     SetEnvironmentVariableA("ZEVDEV_JOURNAL", dir.path("journal.txt").c_str());

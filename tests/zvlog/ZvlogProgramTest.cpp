@@ -79,7 +79,7 @@ protected:
     RegistryKey m_key;
 };
 
-const std::regex EOF_LINE("EOF\\(lastlogtime=\"[A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9]\\d \\d\\d:\\d\\d:\\d\\d \\d{4}\"\\);\r\n$");
+const std::regex EOF_LINE_PATTERN("EOF\\(lastlogtime=\"[A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9]\\d \\d\\d:\\d\\d:\\d\\d \\d{4}\"\\);\r\n$");
 
 struct RingCase {
     const char* name;
@@ -100,7 +100,7 @@ TEST_P(ZvlogRing, PrintsEveryLineLeftInOrderAndTheTrailerTimeLast)
     ChildResult r = zvlog(inQuotes(path));
     EXPECT_EQ(0u, r.exitCode) << r.err;
     EXPECT_EQ("", r.err);
-    EXPECT_TRUE(std::regex_search(r.out, EOF_LINE)) << r.out.substr(r.out.size() > 200 ? r.out.size() - 200 : 0);
+    EXPECT_TRUE(std::regex_search(r.out, EOF_LINE_PATTERN)) << r.out.substr(r.out.size() > 200 ? r.out.size() - 200 : 0);
     std::vector<int> numbers = lineNumbers(r.out, "r");
     ASSERT_FALSE(numbers.empty());
     expectRun(numbers, numbers.front(), GetParam().lines - 1);
