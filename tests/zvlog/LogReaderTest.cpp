@@ -125,6 +125,7 @@ public:
     explicit RingWriter(size_t size) : m_data(size, '\0') {}
     void write(const std::string& text)
     {
+        m_trailer = false;
         if (m_pos + text.size() > m_data.size()) {
             m_data.replace(m_pos, std::string::npos, m_data.size() - m_pos, '\0');
             m_data.replace(0, text.size(), text);
@@ -133,20 +134,29 @@ public:
         }
         m_data.replace(m_pos, text.size(), text);
         m_pos += text.size();
-        if (m_pos + TRAILER.size() <= m_data.size())
+        m_trailer = m_pos + TRAILER.size() <= m_data.size();
+        if (m_trailer)
             m_data.replace(m_pos, TRAILER.size(), TRAILER);
         else
             m_data.replace(m_pos, std::string::npos, m_data.size() - m_pos, '\0');
     }
     std::string file() const { return ring(m_data, 44 + m_pos, m_data.size()); }
+    // The file as a reader sees it while the writer stands behind the trailer it has just
+    // written, before it steps back in front of it: the trailer counts as used.
+    std::string fileBehindTrailer() const
+    {
+        return ring(m_data, 44 + m_pos + (m_trailer ? TRAILER.size() : 0), m_data.size());
+    }
 
 private:
     std::string m_data;
     size_t m_pos = 0;
+    bool m_trailer = false;
 };
 
 // Every look at a ring that wraps again and again: the reader gives the newest lines in
-// order, the follower every line exactly once. Looks after every line and after several.
+// order, the follower every line exactly once. Looks after every line and after several,
+// each also in the moment the writer stands behind its trailer.
 class RingLooks : public ::testing::TestWithParam<int> {};
 
 TEST_P(RingLooks, ReaderAndFollowerKeepTheOrderAcrossWraps)
@@ -160,6 +170,8 @@ TEST_P(RingLooks, ReaderAndFollowerKeepTheOrderAcrossWraps)
         all += line(n);
         if (n % every)
             continue;
+        followed += follower.next(writer.fileBehindTrailer());
+        ASSERT_EQ(readLogInOrder(writer.file()).text, readLogInOrder(writer.fileBehindTrailer()).text) << n;
         followed += follower.next(writer.file());
         LogInOrder log = readLogInOrder(writer.file());
         std::string text = log.text;

@@ -11,6 +11,7 @@ const char TRAILER_HEAD[] = "\";\r\n\r\n\r\nEOF(lastlogtime=\"";
 const char TRAILER_TAIL[] = "\");\r\n";
 // ctime's form without its line feed: "Tue Sep 30 18:43:31 2008".
 const size_t TIME_STAMP_LENGTH = 24;
+const size_t TRAILER_CHARS = sizeof TRAILER_HEAD - 1 + TIME_STAMP_LENGTH + sizeof TRAILER_TAIL - 1;
 
 uint32_t le32(const std::string& bytes, size_t offset)
 {
@@ -34,7 +35,7 @@ unsigned unitAt(const std::string& bytes, size_t offset, bool bWide)
 size_t trailerAt(const std::string& bytes, size_t offset, bool bWide, std::string& time)
 {
     size_t unit = bWide ? 2 : 1;
-    size_t chars = sizeof TRAILER_HEAD - 1 + TIME_STAMP_LENGTH + sizeof TRAILER_TAIL - 1;
+    size_t chars = TRAILER_CHARS;
     if (offset + chars * unit > bytes.size())
         return 0;
     std::string text = logText(bytes, offset, offset + chars * unit, bWide);
@@ -60,6 +61,13 @@ void analyseRing(const std::string& bytes, LogLayout& layout)
     if (used > size)
         used = size;
     used = RING_HEADER_SIZE + (used - RING_HEADER_SIZE) / unit * unit;
+    // The writer puts the trailer behind each line and then steps back in front of it: a
+    // look in between finds the trailer counted as used. The new text ends where it starts,
+    // or a follower would give the trailer as lines and skip the start of the next line.
+    size_t trailerLength = TRAILER_CHARS * unit;
+    std::string ignored;
+    if (used >= RING_HEADER_SIZE + trailerLength && trailerAt(bytes, used - trailerLength, layout.bWide, ignored))
+        used -= trailerLength;
     layout.ulNewStart = RING_HEADER_SIZE;
     layout.ulNewEnd = used;
     layout.ulTrailerEnd = used + trailerAt(bytes, used, layout.bWide, layout.lastLogTime);
