@@ -130,7 +130,7 @@ std::string SymbolicJournal()
 void UseScenario(const TempDir& dir, const std::string& text)
 {
     ASSERT_TRUE(WriteBytes(dir.path("scenario.txt"), text));
-    SetEnvironmentVariableA("ZEVDEV_SCENARIO", text.empty() ? nullptr : dir.path("scenario.txt").c_str());
+    SetEnvironmentVariableA("ZEVDEV_SCENARIO", dir.path("scenario.txt").c_str());
     ZDSIM_Reset();
 }
 

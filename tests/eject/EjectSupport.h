@@ -49,8 +49,9 @@ RECT WorkArea();  // of the primary monitor
 // The device library's journal, its calls only, with addresses named by first use since the
 // last ZDAPI_CreateHandle: "p1" (the handle), "p2", ...; a null address reads "null".
 std::string SymbolicJournal();
-// Uses `text` as the scenario for the next library handle (none if empty: nothing is found)
-// and forgets earlier calls.
+// Uses `text` as the scenario for the next library handle and forgets earlier calls. An
+// empty scenario finds nothing; it is named all the same, so the library never asks the
+// prefix's device tree, where other test programs register tokens at the same time.
 void UseScenario(const TempDir& dir, const std::string& text);
 void UseNoScenario();
 
