@@ -26,9 +26,9 @@ struct Seen {
 };
 void PrintTo(const Seen& s, std::ostream* os) { *os << "\"" << s.text << "\" " << s.width << "x" << s.height; }
 
-// The splash windows of a process by handle, each as last seen visible (a window may be
-// seen before its caption is set).
-typedef std::pair<DWORD, std::map<HWND, Seen>> SplashWatch;
+// Every splash window by owning process and handle, each as last seen visible (a window may
+// be seen before its caption is set).
+typedef std::map<std::pair<DWORD, HWND>, Seen> SplashWatch;
 
 BOOL CALLBACK CollectVisibleSplash(HWND hWnd, LPARAM lp)
 {
@@ -37,11 +37,11 @@ BOOL CALLBACK CollectVisibleSplash(HWND hWnd, LPARAM lp)
     GetWindowThreadProcessId(hWnd, &owner);
     char cls[64] = "", text[512] = "";
     GetClassNameA(hWnd, cls, sizeof cls);
-    if (owner != found->first || strncmp(cls, "ZvWnd:", 6) != 0 || !IsWindowVisible(hWnd)) return TRUE;
+    if (strncmp(cls, "ZvWnd:", 6) != 0 || !IsWindowVisible(hWnd)) return TRUE;
     RECT r;
     GetWindowRect(hWnd, &r);
     GetWindowTextA(hWnd, text, sizeof text);
-    found->second[hWnd] = {text, r.right - r.left, r.bottom - r.top};
+    (*found)[{owner, hWnd}] = {text, r.right - r.left, r.bottom - r.top};
     return TRUE;
 }
 
@@ -90,19 +90,23 @@ TEST_F(X86Removal, RelocatesEjectsWithBothSplashesAndItsBatchRemovesThePackage)
     ASSERT_TRUE(WriteBytes(m_temp + "\\oldpkg\\sub\\file.txt", "x"));
     ASSERT_TRUE(WriteBytes(m_temp + "\\keep.txt", "x"));
 
+    // Watched from the start: the copy may show its first splash before it is found.
+    SplashWatch watch;
+    auto look = [&] { EnumWindows(CollectVisibleSplash, reinterpret_cast<LPARAM>(&watch)); };
     DWORD first = 0;
-    ASSERT_TRUE(WaitForExit(StartFromToken("/RmDir=oldpkg /CleanUpOnly=0 /VKDriveLetter=V:", &first), 30000));
+    HANDLE started = StartFromToken("/RmDir=oldpkg /CleanUpOnly=0 /VKDriveLetter=V:", &first);
+    ASSERT_TRUE(WaitUntil([&] { look(); return WaitForExit(started, 0); }, 30000));
     DWORD copy = RelocatedInstance();
     ASSERT_NE(0u, copy);
     ExpectPackageCopied(m_package);
 
-    SplashWatch watch(copy, {});
     ASSERT_TRUE(WaitUntil([&] {
-        EnumWindows(CollectVisibleSplash, reinterpret_cast<LPARAM>(&watch));
+        look();
         return ProcessesAt(m_temp + "\\Vacater.exe").empty();
     }, 60000)) << "the relocated copy did not end";
     std::set<Seen> seen;
-    for (const auto& window : watch.second) seen.insert(window.second);
+    for (const auto& window : watch)
+        if (window.first.first == copy) seen.insert(window.second);
     EXPECT_EQ(std::set<Seen>({{"Vaultik wird ausgeworfen", 400, 300}, {"Sie k\xF6nnen Vaultik jetzt entfernen!", 400, 300}}),
               seen) << "both splashes, picture-sized";
 
