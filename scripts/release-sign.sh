@@ -20,6 +20,11 @@
 # SOURCE_DATE_EPOCH (the commit's time), so an RSA key signs the same file into the same
 # bytes every time, and `check` prints "not for release: ...".
 # VACATER_SIGN_CAFILE: the trusted root(s) of the signature (default: the certificate file).
+# The check of each signature asks whether the certificate is revoked. osslsigncode fetches
+# the revocation lists (CRLs) from the addresses in the certificates; a machine that cannot
+# reach them (a release machine off the network) names the lists in VACATER_SIGN_CRLFILE,
+# PEM CRLs of the certificate's issuer (more may follow): then nothing is fetched, and
+# `check` finds a revoked certificate or a list that has run out before anything is built.
 #
 # Every signature carries page hashes. The verification reads osslsigncode's report, not
 # only its exit status: osslsigncode says "Succeeded" and exits 0 also when the time stamp
@@ -35,6 +40,7 @@ tsa=${VACATER_SIGN_TIMESTAMP:-}
 no_tsa=${VACATER_SIGN_NO_TIMESTAMP:-}
 cafile=${VACATER_SIGN_CAFILE:-$cert}
 tsa_cafile=${VACATER_SIGN_TSA_CAFILE:-${VACATER_SIGN_CAFILE:-}}
+crlfile=${VACATER_SIGN_CRLFILE:-}
 
 fail() { echo "signing: $*" >&2; exit 1; }
 
@@ -119,6 +125,19 @@ check_cert() {
     || fail "the certificate $cert is not for code signing (no Code Signing extended key usage)"
 }
 
+# The certificate against the revocation lists given, as osslsigncode will check it: the
+# list of its issuer must be there, current, and must not name it.
+check_crl() {
+  [ -n "$crlfile" ] || return 0
+  [ -r "$crlfile" ] || fail "cannot read the revocation lists $crlfile (VACATER_SIGN_CRLFILE)"
+  openssl crl -noout -in "$crlfile" 2>/dev/null || fail "$crlfile (VACATER_SIGN_CRLFILE) is not a PEM CRL"
+  local out why
+  out=$(openssl verify -CAfile "$cafile" -untrusted "$cert" -CRLfile "$crlfile" -crl_check "$cert" 2>&1) && return 0
+  why=$(grep -m1 -o -E 'lookup: .*' <<<"$out" | sed 's/^lookup: //' || true)
+  fail "the certificate $cert does not pass the revocation check with $crlfile (VACATER_SIGN_CRLFILE):" \
+       "${why:-$(head -n 1 <<<"$out")}"
+}
+
 check_file_key() {
   [ -r "$key" ] || fail "cannot read the key $key (VACATER_SIGN_KEY)"
   local passin=() certpub keypub
@@ -153,6 +172,7 @@ check_token_key() {
 check() {
   check_settings
   check_cert
+  check_crl
   if on_token; then check_token_key; else check_file_key; fi
 }
 
@@ -160,7 +180,14 @@ check() {
 # verified one signature and its page hashes, and a time stamp against the roots given.
 verify_faults() {
   local out=$1
-  local bad
+  local bad url
+  # A revocation list that could not be fetched: say what to do, not only that it failed.
+  url=$(grep -m1 -o -E 'Faile?d to get CRL from .*' <<<"$out" | sed -E 's/.* from //' || true)
+  if [ -n "$url" ]; then
+    echo "the certificate's revocation list could not be fetched from $url; where that address cannot" \
+         "be reached, give the issuer's CRL in VACATER_SIGN_CRLFILE (PEM)"
+    return
+  fi
   # The verdict lines first ("...: failed", "MISMATCH"), OpenSSL's own error lines last.
   bad=$( { grep -i -E 'failed|mismatch' <<<"$out"; grep -i 'error' <<<"$out" | grep -v -E '^[0-9A-F]+:error:'
            grep -E '^[0-9A-F]+:error:' <<<"$out"; } | head -n 3 | tr '\n' ' ' || true)
@@ -190,6 +217,7 @@ sign_file() {
     || { rm -f "$tmp"; fail "signing $file failed: $(explain "$out")"; }
   local verify=(-CAfile "$cafile")
   [ -z "$tsa" ] || verify+=(-TSA-CAfile "$tsa_cafile")
+  [ -z "$crlfile" ] || verify+=(-CRLfile "$crlfile" -ignore-cdp)
   out=$(osslsigncode verify "${verify[@]}" -in "$tmp" 2>&1) || true
   local faults
   faults=$(verify_faults "$out")

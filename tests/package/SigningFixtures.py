@@ -7,6 +7,7 @@ import subprocess
 import tempfile
 import itertools
 import threading
+import time
 import unittest
 
 SOURCE = None      # set by the test script: the source folder
@@ -22,8 +23,9 @@ def openssl(*args, env=None):
     return subprocess.run(["openssl"] + list(args), check=True, capture_output=True, env=env)
 
 
-def make_cert(folder, name, code_signing=True, bits=2048, issuer=None, ca=False, usage=None):
-    """A certificate and its key as PEM files; self-signed, or issued by issuer (cert, key)."""
+def make_cert(folder, name, code_signing=True, bits=2048, issuer=None, ca=False, usage=None, crl_url=None):
+    """A certificate and its key as PEM files; self-signed, or issued by issuer (cert, key);
+    crl_url: where its issuer's revocation list is said to be."""
     cert, key = os.path.join(folder, name + ".crt"), os.path.join(folder, name + ".key")
     if ca:
         ext = ["basicConstraints=critical,CA:true", "keyUsage=critical,keyCertSign,cRLSign"]
@@ -31,6 +33,8 @@ def make_cert(folder, name, code_signing=True, bits=2048, issuer=None, ca=False,
         ext = ["keyUsage=critical,digitalSignature"]
         if usage or code_signing:
             ext.append("extendedKeyUsage=" + (usage or "codeSigning"))
+    if crl_url:
+        ext.append("crlDistributionPoints=URI:" + crl_url)
     subj = "/CN=Vacater Test " + name
     if issuer is None:
         openssl("req", "-x509", "-newkey", "rsa:%d" % bits, "-nodes", "-keyout", key, "-out", cert,
@@ -44,6 +48,30 @@ def make_cert(folder, name, code_signing=True, bits=2048, issuer=None, ca=False,
         openssl("x509", "-req", "-in", csr, "-CA", issuer[0], "-CAkey", issuer[1], "-set_serial",
                 str(next(_serials)), "-days", "2", "-extfile", extfile, "-out", cert)
     return cert, key
+
+
+def make_crl(folder, issuer, revoked=(), days=2):
+    """The revocation list of issuer (cert, key) as a PEM file, naming the certificates in
+    revoked; days=0 gives one that has already run out."""
+    d = tempfile.mkdtemp(dir=folder)
+    config = os.path.join(d, "ca.cnf")
+    with open(config, "w") as f:
+        f.write("[ca]\ndefault_ca=c\n[c]\ndatabase=%s/index.txt\ncrlnumber=%s/crlnumber\n"
+                "default_md=sha256\n" % (d, d))
+    open(os.path.join(d, "index.txt"), "w").close()
+    with open(os.path.join(d, "crlnumber"), "w") as f:
+        f.write("01\n")
+    ca = ["-config", config, "-cert", issuer[0], "-keyfile", issuer[1]]
+    for cert in revoked:
+        openssl("ca", *ca, "-revoke", cert)
+    crl = os.path.join(d, "list.crl")
+    if days:
+        period = ["-crldays", str(days)]
+    else:   # made two days ago, due yesterday
+        stamp = lambda ago: time.strftime("%Y%m%d%H%M%SZ", time.gmtime(time.time() - ago * 86400))
+        period = ["-crl_lastupdate", stamp(2), "-crl_nextupdate", stamp(1)]
+    openssl("ca", *ca, "-gencrl", *period, "-out", crl)
+    return crl
 
 
 def concat(path, *parts):

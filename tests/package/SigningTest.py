@@ -5,7 +5,9 @@ signed and each verifies with osslsigncode against that certificate and carries 
 a byte changed after signing fails the verification; a key of another certificate, a
 certificate without code signing, a file that is no certificate, half of the settings and a
 signature without a time stamp that does not say it is not for release stop before anything
-is signed.
+is signed. Certificates that name where their revocation lists are: signing stops with what
+to do where that address cannot be reached; with the lists given in VACATER_SIGN_CRLFILE it
+signs without reaching out, and a revoked certificate or a list that has run out stops it.
 
 usage: SigningTest.py SOURCE_DIR FILE..."""
 import os
@@ -113,6 +115,59 @@ class Signing(fx.SigningCase):
         r = self.sign("check", cert=self.cert, key=self.key)
         self.assertEqual((0, "not for release: signed without a time stamp (VACATER_SIGN_NO_TIMESTAMP=1)\n", ""),
                          (r.returncode, r.stdout, r.stderr))
+
+
+class Revocation(fx.SigningCase):
+    BUILT = BUILT
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        d = cls.tmp.name
+        nowhere = "http://127.0.0.1:9/"   # nothing answers there
+        root = fx.make_cert(d, "CRL Root", ca=True)
+        cls.root = root[0]
+        issuer = fx.make_cert(d, "CRL Issuer", ca=True, issuer=root, crl_url=nowhere + "root.crl")
+        leaf, cls.key = fx.make_cert(d, "CRL Publisher", issuer=issuer, crl_url=nowhere + "issuer.crl")
+        cls.chain = fx.concat(os.path.join(d, "crl-chain.crt"), leaf, issuer[0])
+        cls.lists = fx.make_crl(d, issuer)
+        cls.revoked = fx.make_crl(d, issuer, revoked=[leaf])
+        cls.run_out = fx.make_crl(d, issuer, days=0)
+        cls.root_only = fx.make_crl(d, root)
+
+    def sign(self, *args, crls=None):
+        return fx.run_sign(args or self.files, dict(NOT_FOR_RELEASE, VACATER_SIGN_CERT=self.chain,
+                                                    VACATER_SIGN_KEY=self.key, VACATER_SIGN_CAFILE=self.root,
+                                                    VACATER_SIGN_CRLFILE=crls))
+
+    def test_lists_that_cannot_be_fetched_stop_signing_and_say_what_to_do(self):
+        unsigned = self.copies.contents()
+        r = self.sign()
+        self.assertEqual(1, r.returncode, r.stdout + r.stderr)
+        self.assertIn("could not be fetched from http://127.0.0.1:9/issuer.crl", r.stderr)
+        self.assertIn("VACATER_SIGN_CRLFILE", r.stderr)
+        self.assertEqual(unsigned, self.copies.contents())
+        self.assertEqual([], self.copies.leftovers())
+
+    def test_lists_given_sign_without_reaching_out(self):
+        unsigned = self.copies.contents()
+        self.assertEqual(0, self.sign("check", crls=self.lists).returncode)
+        r = self.sign(crls=self.lists)
+        self.assertEqual((0, ""), (r.returncode, r.stderr))
+        for before, after in zip(unsigned, self.copies.contents()):
+            self.assertNotEqual(before, after)
+
+    def test_revoked_certificate_or_unusable_lists_are_refused(self):
+        garbage = os.path.join(self.tmp.name, "garbage.crl")
+        with open(garbage, "w") as f:
+            f.write("not a list\n")
+        self.assertEachRefused([
+            ("the certificate revoked", dict(crls=self.revoked), "certificate revoked"),
+            ("the list has run out", dict(crls=self.run_out), "CRL has expired"),
+            ("no list of the certificate's issuer", dict(crls=self.root_only), "unable to get certificate CRL"),
+            ("no list at all", dict(crls=garbage), "is not a PEM CRL"),
+            ("a missing file", dict(crls=garbage + ".gone"), "cannot read the revocation lists"),
+        ])
 
 
 if __name__ == "__main__":
