@@ -6,6 +6,20 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
+const unsigned long MAX_WAIT_MS = 60000;
+
+// Milliseconds as plain decimal digits, at most MAX_WAIT_MS.
+bool ParseWait(const std::string& text, unsigned long& ms)
+{
+    if (text.empty() || text.size() > 5) return false;
+    ms = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        ms = ms * 10 + static_cast<unsigned long>(c - '0');
+    }
+    return ms <= MAX_WAIT_MS;
+}
+
 } // namespace
 
 const ScenarioCommand* Scenario::find(const std::string& command) const
@@ -77,6 +91,9 @@ bool ParseScenario(const std::string& text, Scenario& scenario, std::string& err
         } else if (keyword == "repeat") {
             if (!pass) return fail("repeat before any pass");
             command->repeatLast = true;
+        } else if (keyword == "wait") {
+            if (!pass) return fail("wait outside a pass");
+            if (!ParseWait(raw, pass->waitMs)) return fail("wait takes milliseconds, 0 to 60000");
         } else if (keyword == "output" || keyword == "device") {
             if (!pass) return fail(keyword + " outside a pass");
             (keyword == "output" ? pass->output : pass->device.text) += value;

@@ -11,6 +11,7 @@ namespace zevdev {
 struct ScenarioPass {
     std::string output;   // text of ZDAPI_GetOutput
     DeviceRecord device;  // record 0: "info", "error", ... in file order; empty: no device
+    unsigned long waitMs = 0;  // how long the execution takes, as on a slow device tree
 };
 
 struct ScenarioCommand {

@@ -1,5 +1,6 @@
 #include "ScenarioBackend.h"
 #include "ZevDevDll.h"
+#include <windows.h>
 
 namespace zevdev {
 
@@ -16,6 +17,7 @@ CommandReport ScenarioBackend::run(const std::string& command, DeviceList&)
         report.output = NoDeviceOutput(command);
         return report;
     }
+    if (pass->waitMs) Sleep(pass->waitMs);
     report.output = pass->output;
     if (!pass->device.empty()) report.devices.push_back(pass->device);
     return report;
